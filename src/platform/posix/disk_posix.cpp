@@ -1,0 +1,26 @@
+#include <sys/statvfs.h>
+
+#include <cerrno>
+
+#include "platform/disk.h"
+#include "platform/text.h"
+
+namespace platform {
+
+DiskSpaceResult QueryDiskSpace(const std::wstring& path) {
+    struct statvfs vfs;
+    std::string native = WideToUtf8(path);
+    for (char& c : native) {
+        if (c == '\\') c = '/';
+    }
+    if (native.empty() || statvfs(native.c_str(), &vfs) != 0) {
+        return {OsStatus::Failure(static_cast<OsErrorCode>(native.empty() ? ENOENT : errno)), {}};
+    }
+    DiskSpace space;
+    space.freeBytesAvailable = static_cast<std::uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+    space.totalBytes = static_cast<std::uint64_t>(vfs.f_blocks) * vfs.f_frsize;
+    space.totalFreeBytes = static_cast<std::uint64_t>(vfs.f_bfree) * vfs.f_frsize;
+    return {OsStatus::Success(), space};
+}
+
+}  // namespace platform

@@ -1,0 +1,32 @@
+#pragma once
+// Facts about this process and this system.
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+std::uint32_t CurrentProcessId();
+std::uint32_t CurrentThreadId();
+
+struct LocalTime {
+    int year, month, day, hour, minute, second, milliseconds;
+};
+LocalTime Now();
+
+// The NT version numbers as RtlGetNtVersionNumbers gives them (build masked to 16 bits).
+// `known` is false when the numbers could not be read at all.
+struct NtVersion {
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+    std::uint32_t build = 0;
+    bool serverR2 = false;
+    bool known = false;
+};
+NtVersion QueryNtVersion();
+
+namespace testing {
+// Makes QueryNtVersion answer `version` (or the system again, for std::nullopt). Tests only.
+void OverrideNtVersion(std::optional<NtVersion> version);
+}  // namespace testing
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+#pragma once
+// One owner for every kind of system handle: move-only, closed once, by the function its alias
+// names. Raw handles appear only at the API call.
+#include <windows.h>
+
+#include <utility>
+
+namespace platform::win32 {
+
+// Invalid() gives the kind's "no handle" value (INVALID_HANDLE_VALUE is not a constant expression).
+template <typename T, auto Close, auto Invalid>
+class UniqueAny {
+public:
+    UniqueAny() = default;
+    explicit UniqueAny(T value) : value_(value) {}
+    ~UniqueAny() { reset(); }
+    UniqueAny(UniqueAny&& other) noexcept : value_(other.release()) {}
+    UniqueAny& operator=(UniqueAny&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    UniqueAny(const UniqueAny&) = delete;
+    UniqueAny& operator=(const UniqueAny&) = delete;
+
+    T get() const { return value_; }
+    explicit operator bool() const { return value_ != Invalid(); }
+    T release() { return std::exchange(value_, Invalid()); }
+    void reset(T value = Invalid()) {
+        if (value_ != Invalid()) (void)Close(value_);  // nothing useful to do when closing fails
+        value_ = value;
+    }
+
+private:
+    T value_ = Invalid();
+};
+
+inline HANDLE NullHandle() { return nullptr; }
+inline HANDLE InvalidHandle() { return INVALID_HANDLE_VALUE; }
+inline HMODULE NullModule() { return nullptr; }
+
+using UniqueHandle = UniqueAny<HANDLE, CloseHandle, NullHandle>;
+using UniqueFileHandle = UniqueAny<HANDLE, CloseHandle, InvalidHandle>;  // files, snapshots
+
+}  // namespace platform::win32

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Each command gets the arguments after its name and returns the process exit code.
+int ConfigCommand(const std::vector<std::wstring>& fullCommandLine);
+int Md5Command(const std::vector<std::wstring>& args);
+int GuidCommand(const std::vector<std::wstring>& args);
+int ChecksCommand(const std::vector<std::wstring>& args);
+
+}  // namespace cli

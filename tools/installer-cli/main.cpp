@@ -1,0 +1,29 @@
+// installer-cli: the installer's components without the window.
+//   installer-cli config [installer options...]
+//   installer-cli md5 FILE
+//   installer-cli guid
+//   installer-cli checks DIR
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "platform/command_line.h"
+#include "platform/console.h"
+
+int main() {
+    // Wide arguments split by the Windows rules on every system, as the installer sees them.
+    const std::vector<std::wstring> args = platform::ProcessArguments();
+    const std::wstring command = args.size() > 1 ? args[1] : std::wstring();
+    const std::vector<std::wstring> rest(args.begin() + (args.size() > 1 ? 2 : args.size()), args.end());
+
+    if (command == L"config") return cli::ConfigCommand(args);
+    if (command == L"md5") return cli::Md5Command(rest);
+    if (command == L"guid") return cli::GuidCommand(rest);
+    if (command == L"checks") return cli::ChecksCommand(rest);
+    (void)platform::WriteStderr(
+        "usage: installer-cli config [installer options...]\n"
+        "       installer-cli md5 FILE\n"
+        "       installer-cli guid\n"
+        "       installer-cli checks DIR\n");
+    return 2;
+}
