@@ -4,9 +4,11 @@
 # The prefixes are made by scripts/setup.sh; TESSARO_WINE_ROOT overrides where they live.
 set -u
 bits=$1; shift
-root=${TESSARO_WINE_ROOT:-$(cd "$(dirname "$0")/.." && pwd)/build/deps/wine}
-export WINEPREFIX=$root/prefix$bits
+here=$(cd "$(dirname "$0")" && pwd)
+export TESSARO_WINE_ROOT=$(realpath -m "${TESSARO_WINE_ROOT:-$here/../build/deps/wine}")
+export WINEPREFIX=$TESSARO_WINE_ROOT/prefix$bits
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 export WINEDEBUG=${WINEDEBUG:--all}
 export DISPLAY=${DISPLAY:-:99}
+bash "$here/../scripts/wine-session.sh" ensure "$bits"
 if [ "$bits" = 64 ]; then exec /usr/lib/wine/wine64 "$@"; else exec /usr/lib/wine/wine "$@"; fi
