@@ -10,5 +10,7 @@ export WINEPREFIX=$TESSARO_WINE_ROOT/prefix$bits
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 export WINEDEBUG=${WINEDEBUG:--all}
 export DISPLAY=${DISPLAY:-:99}
+# The installer targets Chinese Windows: ANSI code page 936.
+export LC_ALL=${TESSARO_WINE_LOCALE:-zh_CN.UTF-8}
 bash "$here/../scripts/wine-session.sh" ensure "$bits"
 if [ "$bits" = 64 ]; then exec /usr/lib/wine/wine64 "$@"; else exec /usr/lib/wine/wine "$@"; fi

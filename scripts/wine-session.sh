@@ -11,6 +11,7 @@ action=$1 bits=$2
 export WINEPREFIX=$(realpath -m "${TESSARO_WINE_ROOT:-$ROOT/build/deps/wine}/prefix$bits")
 export WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 export DISPLAY=${DISPLAY:-:99}
+export LC_ALL=${TESSARO_WINE_LOCALE:-zh_CN.UTF-8}
 if [ "$bits" = 64 ]; then wine=/usr/lib/wine/wine64; else wine=/usr/lib/wine/wine; fi
 
 running() {  # is a wineserver serving this prefix?
