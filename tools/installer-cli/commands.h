@@ -9,5 +9,6 @@ int ConfigCommand(const std::vector<std::wstring>& fullCommandLine);
 int Md5Command(const std::vector<std::wstring>& args);
 int GuidCommand(const std::vector<std::wstring>& args);
 int ChecksCommand(const std::vector<std::wstring>& args);
+int DownloadCommand(const std::vector<std::wstring>& args);
 
 }  // namespace cli

@@ -3,10 +3,14 @@
 //   installer-cli md5 FILE
 //   installer-cli guid
 //   installer-cli checks DIR
+//   installer-cli download [--type N] URL PATH
+#include <curl/curl.h>
+
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "config/installer_config.h"
 #include "platform/command_line.h"
 #include "platform/console.h"
 
@@ -20,10 +24,18 @@ int main() {
     if (command == L"md5") return cli::Md5Command(rest);
     if (command == L"guid") return cli::GuidCommand(rest);
     if (command == L"checks") return cli::ChecksCommand(rest);
+    if (command == L"download") {
+        // As the installer's start-up does: a failed initialisation leaves libcurl unavailable.
+        if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) config::TheInstallerConfig().CurlAvailable = false;
+        const int code = cli::DownloadCommand(rest);
+        curl_global_cleanup();
+        return code;
+    }
     (void)platform::WriteStderr(
         "usage: installer-cli config [installer options...]\n"
         "       installer-cli md5 FILE\n"
         "       installer-cli guid\n"
-        "       installer-cli checks DIR\n");
+        "       installer-cli checks DIR\n"
+        "       installer-cli download [--type N] URL PATH\n");
     return 2;
 }

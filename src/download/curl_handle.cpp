@@ -1,0 +1,13 @@
+#include "download/curl_handle.h"
+
+#include "platform/text.h"
+
+namespace download {
+
+size_t DiscardData(char*, size_t size, size_t count, void*) { return size * count; }
+
+std::string NarrowUrl(const std::wstring& url) {
+    return url.rfind(L"file:///", 0) == 0 ? platform::WideToAnsi(url) : platform::WideToUtf8(url);
+}
+
+}  // namespace download
