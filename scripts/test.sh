@@ -31,7 +31,7 @@ for preset in $PRESETS; do
   # TSan needs a fixed address space layout on newer kernels.
   if [ "$preset" = native-tsan ]; then runner="setarch $(uname -m) -R"; else runner=""; fi
   $runner ctest --preset "$preset" >"$LOGS/$preset-ctest.log" 2>&1
-  grep -E "^[0-9]+% tests passed|\*\*\*|Failed|Timeout|Not Run" "$LOGS/$preset-ctest.log" | sed "s/^/  $preset: /"
+  grep -E "^[0-9]+% tests passed|\*\*\*(Failed|Timeout|Exception)|Not Run" "$LOGS/$preset-ctest.log" | sed "s/^/  $preset: /"
   total=$(sed -nE 's/.* tests passed, ([0-9]+) tests? failed out of ([0-9]+).*/\2/p' "$LOGS/$preset-ctest.log")
   bad=$(sed -nE 's/.* tests passed, ([0-9]+) tests? failed out of ([0-9]+).*/\1/p' "$LOGS/$preset-ctest.log")
   if [ -z "$total" ]; then

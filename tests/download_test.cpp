@@ -18,6 +18,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "support/download_harness.h"
+#include "support/host.h"
 #include "support/package_servers.h"
 #include "support/temp_dir.h"
 #include "utils/status.h"
@@ -143,6 +144,22 @@ TEST_P(AllTypes, DestroyingDuringATransferStopsItAtOnce) {
     h->Destroy();  // the harness fails the test on any report after this
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(3));
     EXPECT_FALSE(platform::FileSize(dir.Child(L"p.exe.part")));
+}
+
+TEST_P(AllTypes, RefusesAServerWhoseCertificateIsNotTrusted) {
+    if (GetParam() != 2 && testing_support::RunningUnderWine()) {
+        // libcurl's Schannel back end leaves the check to the system, and Wine's Schannel does not
+        // make it; the native build checks that no downloader turns verification off.
+        GTEST_SKIP() << "Wine's Schannel accepts any certificate";
+    }
+    testing_support::TempDir dir;
+    DownloadHarness h(GetParam(), PackageServers::Get().untrustedTls + "/software/pkg-2m.bin", dir.Child(L"p.exe"));
+    h.Start();
+    ASSERT_TRUE(h.WaitForEnd());
+    auto codes = h.Codes();
+    codes.erase(std::remove(codes.begin(), codes.end(), DL_CODE_PROGRESS), codes.end());
+    EXPECT_THAT(codes, ElementsAre(DL_CODE_START, DL_CODE_FAIL));
+    EXPECT_FALSE(platform::FileSize(h.path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Downloaders, AllTypes, testing::Values(1, 2, 3));

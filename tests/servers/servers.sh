@@ -52,6 +52,10 @@ for f in "$dir"/www/pkg-2m.bin "$dir"/www/pkg-1m.bin "$dir"/www/pkg-25m.bin "$di
 "
 done
 port=$(free_port)
+tls_port=$(free_port)
+# A certificate nobody trusts: downloads over HTTPS must refuse this server.
+[ -f "$dir/nginx/self-signed.key" ] || openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj /CN=127.0.0.1 \
+  -keyout "$dir/nginx/self-signed.key" -out "$dir/nginx/self-signed.crt" >/dev/null 2>&1
 cat > "$dir/nginx/nginx.conf" <<CONF
 user root;
 worker_processes 2;
@@ -72,11 +76,19 @@ http {
         root $dir/nginx/root;
         disable_symlinks off;
 $locations    }
+    server {
+        listen 127.0.0.1:$tls_port ssl;
+        ssl_certificate $dir/nginx/self-signed.crt;
+        ssl_certificate_key $dir/nginx/self-signed.key;
+        root $dir/nginx/root;
+        disable_symlinks off;
+$locations    }
 }
 CONF
 mkdir -p "$dir/nginx/tmp"
 nginx -c "$dir/nginx/nginx.conf" -p "$dir/nginx" -e "$dir/nginx/error.log"
 echo "$port" > "$dir/nginx.port"
+echo "$tls_port" > "$dir/nginx-tls.port"
 
 for _ in $(seq 100); do [ -s "$dir/fault.port" ] && break; sleep 0.05; done
 [ -s "$dir/fault.port" ] || { echo "fault_server did not start:"; cat "$dir/fault.log"; exit 1; }
