@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The installer's main job, headless, as far as the components exist today: installer-cli builds
-# the installer's configuration and runs the system checks the install flow relies on, natively
-# and as the shipped 32-bit Windows build under Wine. (Download, package and uninstaller runs
-# against the local package server join this script as those components land.)
+# The installer's main job, headless, as far as the components exist today, natively and as the
+# shipped 32-bit Windows build under Wine: installer-cli builds the installer's configuration, runs
+# the system checks the install flow relies on, and downloads the package from the local package
+# server with each of the three downloaders, checking its digest. (The package and uninstaller
+# runs join this script as those components land.)
 #   scripts/run-main.sh [installer options...]     e.g. -downloadtype=3 -ischecknet=true
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,11 +15,13 @@ for preset in native win32; do
 done
 WORK=$ROOT/build/main-job
 mkdir -p "$WORK"
+bash tests/servers/servers.sh start "$WORK/servers"
+SERVER=http://127.0.0.1:$(cat "$WORK/servers/nginx.port")
 
 native=$ROOT/build/native/tools/installer-cli/installer-cli
 exe=$ROOT/build/win32/tools/installer-cli/installer-cli.exe
 win32() { "$ROOT/cmake/wine-run.sh" 32 "$exe" "$@"; }
-trap 'bash scripts/wine-session.sh stop 32' EXIT
+trap 'bash scripts/wine-session.sh stop 32; bash tests/servers/servers.sh stop "$WORK/servers"' EXIT
 
 for side in native win32; do
   if [ $side = native ]; then run=$native; dir=$WORK; else run=win32; dir='C:\'; fi
@@ -29,6 +32,13 @@ for side in native win32; do
   echo "== $side: device id and the digest of the product executable"
   $run guid
   if [ $side = native ]; then $run md5 "$exe"; else $run md5 "Z:${exe//\//\\}"; fi
+  for type in 1 2 3; do
+    if [ $side = native ]; then pkg=$WORK/__Package_Tessaro.exe; else pkg='C:\__Package_Tessaro.exe'; fi
+    echo "== $side: download with DownloadType $type from $SERVER/software/pkg-25m.bin (code, value, text)"
+    # Progress lines are many: show the first few and every other report.
+    $run download --type $type "$SERVER/software/pkg-25m.bin" "$pkg" 2>/dev/null | awk -F'\t' '$1 != 1002 || n++ < 3'
+  done
 done
 echo "== md5sum of the product executable, for comparison"
 md5sum "$exe" | cut -d' ' -f1
+rm -f "$WORK/__Package_Tessaro.exe" "$ROOT/build/deps/wine/prefix32/drive_c/__Package_Tessaro.exe"
