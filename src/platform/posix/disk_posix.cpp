@@ -3,16 +3,14 @@
 #include <cerrno>
 
 #include "platform/disk.h"
+#include "platform/posix/native_path.h"
 #include "platform/text.h"
 
 namespace platform {
 
 DiskSpaceResult QueryDiskSpace(const std::wstring& path) {
     struct statvfs vfs;
-    std::string native = WideToUtf8(path);
-    for (char& c : native) {
-        if (c == '\\') c = '/';
-    }
+    const std::string native = posix::NativePath(path);
     if (native.empty() || statvfs(native.c_str(), &vfs) != 0) {
         return {OsStatus::Failure(static_cast<OsErrorCode>(native.empty() ? ENOENT : errno)), {}};
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/file.h"
+#include "platform/posix/native_path.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -23,10 +24,7 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
 
 OsStatus InputFile::Open(const std::wstring& path) {
     Close();
-    std::string native = WideToUtf8(path);
-    for (char& c : native) {
-        if (c == '\\') c = '/';
-    }
+    const std::string native = posix::NativePath(path);
     const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return OsStatus::Failure(static_cast<OsErrorCode>(errno));
     handle_ = fd;

@@ -5,22 +5,10 @@
 #include <climits>
 
 #include "platform/paths.h"
+#include "platform/posix/native_path.h"
 #include "platform/text.h"
 
 namespace platform {
-namespace {
-
-std::string Native(const std::wstring& path) {
-    // Windows-style separators are accepted everywhere above the platform layer.
-    std::string native = WideToUtf8(path);
-    for (char& c : native) {
-        if (c == '\\') c = '/';
-    }
-    return native;
-}
-
-}  // namespace
-
 const wchar_t kPathSeparator = L'/';
 
 std::wstring ModuleFilePath() {
@@ -32,16 +20,16 @@ std::wstring ModuleFilePath() {
 
 bool PathExists(const std::wstring& path) {
     struct stat st;
-    return !path.empty() && stat(Native(path).c_str(), &st) == 0;
+    return !path.empty() && stat(posix::NativePath(path).c_str(), &st) == 0;
 }
 
 bool IsDirectory(const std::wstring& path) {
     struct stat st;
-    return !path.empty() && stat(Native(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return !path.empty() && stat(posix::NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 OsStatus MakeDirectory(const std::wstring& path) {
-    if (mkdir(Native(path).c_str(), 0755) == 0) return OsStatus::Success();
+    if (mkdir(posix::NativePath(path).c_str(), 0755) == 0) return OsStatus::Success();
     return OsStatus::Failure(static_cast<OsErrorCode>(errno));
 }
 

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "platform/posix/native_path.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 
@@ -20,7 +21,7 @@ std::wstring_view Trim(std::wstring_view s) {
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    std::ifstream in(WideToUtf8(path), std::ios::binary);
+    std::ifstream in(posix::NativePath(path), std::ios::binary);
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();

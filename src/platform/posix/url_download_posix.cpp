@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/posix/native_path.h"
 #include "platform/text.h"
 #include "platform/url_download.h"
 
@@ -42,10 +43,7 @@ int OnTransferInfo(void* data, curl_off_t dltotal, curl_off_t dlnow, curl_off_t,
 std::int32_t UrlDownloadToFile(const std::wstring& url, const std::wstring& path, UrlDownloadProgress& progress) {
     std::unique_ptr<CURL, void (*)(CURL*)> handle(curl_easy_init(), curl_easy_cleanup);
     if (!handle) return kUrlDownloadFailed;
-    std::string native = WideToUtf8(path);
-    for (char& c : native) {
-        if (c == '\\') c = '/';
-    }
+    const std::string native = posix::NativePath(path);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(native.c_str(), "wbe"), std::fclose);
     if (!file) return kUrlDownloadFailed;
     Context context{&progress, handle.get()};
