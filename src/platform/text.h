@@ -1,5 +1,6 @@
 #pragma once
 // Conversions between the installer's wide text and narrow encodings.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,10 @@ std::wstring Utf8ToWide(std::string_view text);
 // Characters the code page cannot hold become '?'.
 std::string WideToAnsi(std::wstring_view text);
 std::wstring AnsiToWide(std::string_view text);
+
+// Bytes in a Windows code page: 0 the ANSI code page, 65001 UTF-8, or any other code page number
+// (936, 1252, ...). Empty text when the code page is unknown or the conversion fails.
+std::wstring DecodeCodePage(std::string_view bytes, std::uint32_t codePage);
 
 // ASCII-only case folding, as used for the names in profile files.
 bool EqualsIgnoreAsciiCase(std::wstring_view a, std::wstring_view b);

@@ -2,9 +2,11 @@
 # Starts and stops the local package servers the download tests use, on loopback ports they pick:
 # nginx for plain serving (HEAD, ranges, redirects to the digest path) and fault_server.py for
 # faults on demand. Tests find the ports in DIR/nginx.port and DIR/fault.port.
-#   servers.sh start DIR | stop DIR
+#   servers.sh start DIR [PACKAGE] | stop DIR
+# PACKAGE (the reference package built for the tests' platform) is served as
+# /software/TessaroSetup.exe, redirected to /<md5>/TessaroSetup.exe.
 set -euo pipefail
-action=$1 dir=$(realpath -m "$2")
+action=$1 dir=$(realpath -m "$2") package=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 stop() {
@@ -33,6 +35,7 @@ make_package pkg-1m-1.bin 1048575
 make_package pkg-256.bin 256
 make_package pkg-255.bin 255
 make_package pkg-25m.bin $((25 * 1048576 + 1))
+[ -n "$package" ] && cp "$package" "$dir/www/TessaroSetup.exe"
 # More than 2 GiB, sparse: only its tail is ever fetched.
 [ -f "$dir/www/pkg-2g.bin" ] || truncate -s $((2 * 1073741824 + 1048576 + 7)) "$dir/www/pkg-2g.bin"
 
@@ -43,7 +46,8 @@ echo $! > "$dir/fault.pid"
 
 # nginx: files under /<md5>/<name>, /software/<name> redirects there.
 locations=""
-for f in "$dir"/www/pkg-2m.bin "$dir"/www/pkg-1m.bin "$dir"/www/pkg-25m.bin "$dir"/www/pkg-256.bin; do
+for f in "$dir"/www/pkg-2m.bin "$dir"/www/pkg-1m.bin "$dir"/www/pkg-25m.bin "$dir"/www/pkg-256.bin \
+         $( [ -n "$package" ] && echo "$dir/www/TessaroSetup.exe"); do
   name=$(basename "$f")
   md5=$(md5sum "$f" | cut -d' ' -f1)
   mkdir -p "$dir/nginx/root/$md5"

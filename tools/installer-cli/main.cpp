@@ -4,6 +4,9 @@
 //   installer-cli guid
 //   installer-cli checks DIR
 //   installer-cli download [--type N] URL PATH
+//   installer-cli run-package PATH [--dir D] [--dsc B] [--ssc B] [--adminact B] [--authorizationact B]
+//   installer-cli run-uninstaller PATH TARGETDIR
+//   installer-cli install URL DIR [--uninstaller PATH] [--dsc B] [--ssc B]
 #include <curl/curl.h>
 
 #include <string>
@@ -24,10 +27,12 @@ int main() {
     if (command == L"md5") return cli::Md5Command(rest);
     if (command == L"guid") return cli::GuidCommand(rest);
     if (command == L"checks") return cli::ChecksCommand(rest);
-    if (command == L"download") {
+    if (command == L"run-package") return cli::RunPackageCommand(rest);
+    if (command == L"run-uninstaller") return cli::RunUninstallerCommand(rest);
+    if (command == L"download" || command == L"install") {
         // As the installer's start-up does: a failed initialisation leaves libcurl unavailable.
         if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) config::TheInstallerConfig().CurlAvailable = false;
-        const int code = cli::DownloadCommand(rest);
+        const int code = command == L"download" ? cli::DownloadCommand(rest) : cli::InstallCommand(rest);
         curl_global_cleanup();
         return code;
     }
@@ -36,6 +41,9 @@ int main() {
         "       installer-cli md5 FILE\n"
         "       installer-cli guid\n"
         "       installer-cli checks DIR\n"
-        "       installer-cli download [--type N] URL PATH\n");
+        "       installer-cli download [--type N] URL PATH\n"
+        "       installer-cli run-package PATH [--dir D] [--dsc B] [--ssc B] [--adminact B] [--authorizationact B]\n"
+        "       installer-cli run-uninstaller PATH TARGETDIR\n"
+        "       installer-cli install URL DIR [--uninstaller PATH] [--dsc B] [--ssc B]\n");
     return 2;
 }

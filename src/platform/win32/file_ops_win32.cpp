@@ -26,4 +26,16 @@ OsStatus ReplaceFile(const std::wstring& from, const std::wstring& to) {
     return OsStatus::Failure(GetLastError());
 }
 
+OsStatus CopyFileReplacing(const std::wstring& from, const std::wstring& to) {
+    if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return OsStatus::Success();
+    return OsStatus::Failure(GetLastError());
+}
+
+std::wstring TempFolder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    if (n == 0 || n > MAX_PATH) return {};
+    return std::wstring(buffer, n);
+}
+
 }  // namespace platform

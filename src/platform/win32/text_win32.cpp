@@ -22,4 +22,14 @@ std::wstring AnsiToWide(std::string_view text) {
     return out;
 }
 
+std::wstring DecodeCodePage(std::string_view bytes, std::uint32_t codePage) {
+    if (bytes.empty()) return {};
+    const UINT page = codePage == 0 ? CP_ACP : codePage;
+    const int n = MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+    return out;
+}
+
 }  // namespace platform
