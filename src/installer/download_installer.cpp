@@ -12,7 +12,8 @@ namespace installer {
 namespace {
 
 // The last package file deleted, process-wide: a package left by an attempt into another folder
-// is removed by the next deletion.
+// is removed by the next deletion. The mutex also keeps a deletion from seeing the package path
+// half replaced by a new Start().
 std::mutex g_lastPackageMutex;
 std::wstring g_lastPackagePath;
 
@@ -61,6 +62,10 @@ std::wstring CDownloadInstaller::TempFolder() {
 }
 
 void CDownloadInstaller::Start() {
+    // The last installation's final report has reached the window, but the runner may still be
+    // deleting that attempt's package: let it finish before the settings change.
+    if (packageInstaller_) packageInstaller_->Wait();
+    std::lock_guard<std::mutex> lock(g_lastPackageMutex);
     packagePath_ = PackagePath();
     DIAG_LOG(L"DL_TYPE=%d\r\n", config::TheInstallerConfig().DownloadType);
     if (!downloader_) {

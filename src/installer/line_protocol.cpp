@@ -57,7 +57,6 @@ bool Key(std::wstring_view line, std::wstring_view key, std::wstring_view& value
 }  // namespace
 
 std::wstring LineAssembler::TakeChunk(std::string_view bytes, std::uint32_t codePage) {
-    if (const size_t zero = bytes.find('\0'); zero != std::string_view::npos) bytes = bytes.substr(0, zero);
     std::string whole;
     while (!bytes.empty()) {
         const size_t feed = bytes.find('\n');

@@ -22,8 +22,8 @@ class LineAssembler {
 public:
     static constexpr std::size_t kMaxCarried = 64 * 1024;
 
-    // The decoded whole lines (each with its line feed) that this chunk completes. As with the
-    // reads of the protocol, a chunk ends at its first zero byte.
+    // The decoded whole lines (each with its line feed) that this chunk completes. Zero bytes are
+    // line content like any other: they never hide the lines after them.
     std::wstring TakeChunk(std::string_view bytes, std::uint32_t codePage);
     // The last piece, without a line feed, when the output has ended.
     std::wstring Finish(std::uint32_t codePage);

@@ -19,7 +19,7 @@ std::wstring Unquoted(const std::wstring& path) {
 PackageInstaller::PackageInstaller(Utils::StatusCallback callback, std::wstring packagePath, std::wstring dir)
     : installDir(std::move(dir)), callback_(std::move(callback)), packagePath_(std::move(packagePath)) {}
 
-PackageInstaller::~PackageInstaller() { thread_.reset(); }
+PackageInstaller::~PackageInstaller() { Wait(); }
 
 std::wstring PackageInstaller::BuildCommandLine() const {
     std::wstring line = packagePath_ + L" /S -console=show -version=1.0.0";
@@ -35,7 +35,7 @@ std::wstring PackageInstaller::BuildCommandLine() const {
 }
 
 void PackageInstaller::Start() {
-    thread_.reset();  // waits for the earlier run
+    Wait();  // for the earlier run
     commandLine_ = BuildCommandLine();
     thread_ = std::make_unique<Utils::Thread>(this, L"ABDEF", &PackageInstaller::Run);
     (void)thread_->Start();  // a thread that cannot be created reports nothing: nothing else to do

@@ -25,6 +25,8 @@ public:
 
     // Waits for an earlier run, builds the command line and starts a run on a new thread.
     void Start();
+    // Waits without limit for the current run, including what its last report set off, to end.
+    void Wait() { thread_.reset(); }
     std::wstring BuildCommandLine() const;
 
     // Written by the orchestrator before every Start().

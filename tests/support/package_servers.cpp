@@ -1,5 +1,7 @@
 #include "support/package_servers.h"
 
+#include "support/host.h"
+
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
@@ -14,18 +16,6 @@
 
 namespace testing_support {
 namespace {
-
-// The fixture writes POSIX paths; a Windows build under Wine reaches them through drive Z:.
-std::wstring Local(const std::string& posixPath) {
-    std::wstring path = platform::Utf8ToWide(posixPath);
-    if (platform::kPathSeparator == L'\\') {
-        for (wchar_t& c : path) {
-            if (c == L'/') c = L'\\';
-        }
-        path = L"Z:" + path;
-    }
-    return path;
-}
 
 std::string ReadPort(const std::wstring& file) {
     std::ifstream in(platform::kPathSeparator == L'\\' ? std::string(platform::WideToAnsi(file))
@@ -47,7 +37,7 @@ const PackageServers& PackageServers::Get() {
         PackageServers s;
         const char* dir = std::getenv("TESSARO_TEST_SERVERS");
         if (!dir) return s;
-        const std::wstring root = Local(dir);
+        const std::wstring root = LocalPath(dir);
         const std::wstring sep(1, platform::kPathSeparator);
         s.nginx = "http://127.0.0.1:" + ReadPort(root + sep + L"nginx.port");
         s.fault = "http://127.0.0.1:" + ReadPort(root + sep + L"fault.port");

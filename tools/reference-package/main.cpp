@@ -99,6 +99,7 @@ int Finish(const std::wstring& successLine) {
     } else {
         Say(successLine, !Has("nolf"));
     }
+    if (Has("after")) Pause(150);  // in a later read than the final line
     for (long i = 0; i < Number("after"); ++i) Say(L"Progress=1");
     return 0;
 }
