@@ -1,5 +1,7 @@
 #include "installer/package_installer.h"
 
+#include <vector>
+
 #include "config/installer_config.h"
 #include "installer/child_run.h"
 #include "platform/piped_process.h"
@@ -53,24 +55,39 @@ std::uint32_t PackageInstaller::Run(void* param) {
     // A package downloaded on POSIX arrives without the execute bits.
     (void)platform::MakeExecutable(Unquoted(self->packagePath_));
 
-    bool final = false;
+    // The final report waits until the package has ended: the orchestrator deletes the package
+    // file on it, and Windows cannot delete the file of a program still running. Reports of the
+    // lines after a final line in the same chunk still go out, ahead of it.
+    struct Held {
+        std::int32_t code;
+        double value;
+        std::wstring text;
+    };
+    std::vector<Held> finals;
+    const Utils::StatusCallback holdFinals = [&](std::int32_t code, double value, const wchar_t* text) {
+        if (code == IST_CODE_SUCCESS || code == IST_CODE_FAIL) {
+            finals.push_back({code, value, text});
+        } else {
+            report(code, value, text);
+        }
+    };
     const ChildRunResult run = RunChild(
         self->commandLine_, [self] { return self->lineState.codePage; },
         [&](const std::wstring& lines) {
             // After its final line the package is still read to its end, so it can never block on
             // a full pipe, but nothing more is reported.
-            if (!final) final = ParsePackageLines(lines, self->lineState, report) != kParseNone;
+            if (finals.empty()) (void)ParsePackageLines(lines, self->lineState, holdFinals);
         });
     if (!run.started) {
         report(IST_CODE_FAIL, 2.0, L"");
-    } else if (!final) {
+    } else if (!finals.empty()) {
+        for (const Held& f : finals) report(f.code, f.value, f.text.c_str());
+    } else if (run.exitCode == 0) {
         // Ended without a final line: success when it exited with 0, else a failure carrying its
         // exit code (a crash is no success).
-        if (run.exitCode == 0) {
-            report(IST_CODE_SUCCESS, 1.0, L"");
-        } else {
-            report(IST_CODE_FAIL, static_cast<double>(run.exitCode), L"");
-        }
+        report(IST_CODE_SUCCESS, 1.0, L"");
+    } else {
+        report(IST_CODE_FAIL, static_cast<double>(run.exitCode), L"");
     }
     return 0;  // exit point: the run has made its final report
 }
