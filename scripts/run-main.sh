@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The installer's main job, headless, as far as the components exist today, natively and as the
-# shipped 32-bit Windows build under Wine: installer-cli builds the installer's configuration, runs
-# the system checks the install flow relies on, and downloads the package from the local package
-# server with each of the three downloaders, checking its digest. (The package and uninstaller
-# runs join this script as those components land.)
+# The installer's main job, headless (the windows come later), natively and as the shipped 32-bit
+# Windows build under Wine: installer-cli builds the installer's configuration, runs the system
+# checks the install flow relies on, downloads a package from the local package server with each
+# of the three downloaders, and installs the reference product end to end: download, verify, run
+# the package silently, then again over the first copy, whose own uninstaller runs first.
 #   scripts/run-main.sh [installer options...]     e.g. -downloadtype=3 -ischecknet=true
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +15,8 @@ for preset in native win32; do
 done
 WORK=$ROOT/build/main-job
 mkdir -p "$WORK"
-bash tests/servers/servers.sh start "$WORK/servers"
+for preset in native win32; do cmake --build --preset "$preset" --target reference-package >/dev/null; done
+bash tests/servers/servers.sh start "$WORK/servers" "$ROOT/build/native/tools/reference-package/reference-package"
 SERVER=http://127.0.0.1:$(cat "$WORK/servers/nginx.port")
 
 native=$ROOT/build/native/tools/installer-cli/installer-cli
@@ -39,6 +40,24 @@ for side in native win32; do
     $run download --type $type "$SERVER/software/pkg-25m.bin" "$pkg" 2>/dev/null | awk -F'\t' '$1 != 1002 || n++ < 3'
   done
 done
+# The package server serves one reference package; give each side the build for its system.
+for side in native win32; do
+  if [ $side = native ]; then
+    run=$native dir=$WORK/install/Tessaro pkg=$ROOT/build/native/tools/reference-package/reference-package
+  else
+    run=win32 dir='C:\Tessaro Main Job\Tessaro' pkg=$ROOT/build/win32/tools/reference-package/reference-package.exe
+  fi
+  bash tests/servers/servers.sh start "$WORK/servers" "$pkg" >/dev/null
+  SERVER=http://127.0.0.1:$(cat "$WORK/servers/nginx.port")
+  echo "== $side: install $SERVER/software/TessaroSetup.exe into $dir (code, value, text)"
+  $run install "$SERVER/software/TessaroSetup.exe" "$dir" 2>/dev/null | awk -F'\t' '$1 != 1002 || n++ < 3'
+  echo "== $side: install again over it: the installed copy's uninstaller runs first"
+  if [ $side = native ]; then un=$dir/uninst.ep; else un="$dir\uninst.ep"; fi
+  $run install "$SERVER/software/TessaroSetup.exe" "$dir" --uninstaller "$un" 2>/dev/null | awk -F'\t' '$1 != 1002 || n++ < 3'
+done
+echo "== installed files"
+ls -l "$WORK/install/Tessaro" "$ROOT/build/deps/wine/prefix32/drive_c/Tessaro Main Job/Tessaro"
+
 echo "== md5sum of the product executable, for comparison"
 md5sum "$exe" | cut -d' ' -f1
 rm -f "$WORK/__Package_Tessaro.exe" "$ROOT/build/deps/wine/prefix32/drive_c/__Package_Tessaro.exe"

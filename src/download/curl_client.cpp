@@ -41,7 +41,7 @@ int CurlClient::Start() {
     DIAG_LOG(L"error:%d:%ls", result, Describe(result).c_str());
     if (result == 0) {
         (void)platform::RemoveFile(GetFilePath(false));  // usually not there; replaced below anyway
-        (void)platform::ReplaceFile(GetFilePath(true), GetFilePath(false));
+        (void)platform::MoveFileReplacing(GetFilePath(true), GetFilePath(false));
     }
     DIAG_LOG(L"end download");
     return result;

@@ -262,7 +262,7 @@ void CMTCurlDownloader::JoinParts(size_t count) {
         }
     }
     first.reset();
-    (void)platform::ReplaceFile(partFilePath(0), filePath_);  // the digest check finds a missing file
+    (void)platform::MoveFileReplacing(partFilePath(0), filePath_);  // the digest check finds a missing file
     deletePartFiles();
 }
 

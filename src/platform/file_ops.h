@@ -24,7 +24,7 @@ std::optional<std::int64_t> FileSize(const std::wstring& path);
 
 OsStatus RemoveFile(const std::wstring& path);
 // Moves `from` to `to`, replacing a file already there.
-OsStatus ReplaceFile(const std::wstring& from, const std::wstring& to);
+OsStatus MoveFileReplacing(const std::wstring& from, const std::wstring& to);
 // Copies `from` to `to` (with its permissions), replacing a file already there.
 OsStatus CopyFileReplacing(const std::wstring& from, const std::wstring& to);
 

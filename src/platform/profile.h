@@ -12,4 +12,9 @@ namespace platform {
 std::wstring ReadProfileString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                                const std::wstring& defaultValue, std::size_t bufferChars);
 
+// Writes `key` = `value` into `section` of `file`, as WritePrivateProfileStringW does: the file and
+// the section are created when missing, an existing key (any case) is replaced in place.
+bool WriteProfileText(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                        const std::wstring& value);
+
 }  // namespace platform

@@ -23,7 +23,7 @@ OsStatus RemoveFile(const std::wstring& path) {
     return OsStatus::Failure(static_cast<OsErrorCode>(errno));
 }
 
-OsStatus ReplaceFile(const std::wstring& from, const std::wstring& to) {
+OsStatus MoveFileReplacing(const std::wstring& from, const std::wstring& to) {
     if (rename(posix::NativePath(from).c_str(), posix::NativePath(to).c_str()) == 0) return OsStatus::Success();
     return OsStatus::Failure(static_cast<OsErrorCode>(errno));
 }

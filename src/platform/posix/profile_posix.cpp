@@ -2,6 +2,8 @@
 // starts with a UTF-16 byte-order mark, else UTF-8 (the "ANSI" code page here); a UTF-8 mark is
 // skipped.
 #include <fstream>
+#include <string>
+#include <vector>
 #include <iterator>
 #include <string_view>
 
@@ -112,6 +114,81 @@ std::wstring ReadProfileString(const std::wstring& file, const std::wstring& sec
         value = value.substr(1, value.size() - 2);
     }
     return FitBuffer(value, bufferChars);
+}
+
+bool WriteProfileText(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                        const std::wstring& value) {
+    std::string bytes;
+    const bool utf16 = ReadWholeFile(file, bytes) && bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                       static_cast<unsigned char>(bytes[1]) == 0xFE;
+    const std::wstring text = DecodeProfile(bytes);
+
+    // Rebuild the file line by line: replace the key in the first matching section, or add it
+    // at that section's end, or add the section at the end of the file.
+    std::vector<std::wstring> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    const std::wstring entry = key + L"=" + value;
+    bool inSection = false, done = false;
+    size_t lastOfSection = std::wstring::npos;
+    for (size_t i = 0; i < lines.size() && !done; ++i) {
+        const std::wstring_view line = Trim(lines[i]);
+        if (!line.empty() && line.front() == L'[') {
+            if (inSection) break;
+            std::wstring_view name = line.substr(1);
+            name = name.substr(0, name.find(L']'));
+            inSection = EqualsIgnoreAsciiCase(Trim(name), section);
+            if (inSection) lastOfSection = i;
+            continue;
+        }
+        if (!inSection) continue;
+        if (!line.empty()) lastOfSection = i;
+        const size_t eq = line.find(L'=');
+        if (eq != std::wstring_view::npos && EqualsIgnoreAsciiCase(Trim(line.substr(0, eq)), key)) {
+            lines[i] = entry;
+            done = true;
+        }
+    }
+    if (!done && lastOfSection != std::wstring::npos) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastOfSection) + 1, entry);
+    } else if (!done) {
+        while (!lines.empty() && lines.back().empty()) lines.pop_back();
+        lines.push_back(L"[" + section + L"]");
+        lines.push_back(entry);
+    }
+    std::wstring out;
+    for (const std::wstring& line : lines) {
+        if (&line != &lines.back() || !line.empty()) out += line + L"\r\n";
+    }
+    std::string encoded;
+    if (utf16) {
+        encoded = "\xFF\xFE";
+        auto put = [&encoded](char32_t unit) {
+            encoded.push_back(static_cast<char>(unit & 0xFF));
+            encoded.push_back(static_cast<char>((unit >> 8) & 0xFF));
+        };
+        for (const wchar_t c : out) {
+            const auto cp = static_cast<char32_t>(c);
+            if (cp >= 0x10000) {
+                put(0xD800 + ((cp - 0x10000) >> 10));
+                put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            } else {
+                put(cp);
+            }
+        }
+    } else {
+        encoded = WideToUtf8(out);
+    }
+    std::ofstream outFile(posix::NativePath(file), std::ios::binary | std::ios::trunc);
+    outFile.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
+    outFile.flush();
+    return static_cast<bool>(outFile);
 }
 
 }  // namespace platform

@@ -21,7 +21,7 @@ OsStatus RemoveFile(const std::wstring& path) {
     return OsStatus::Failure(GetLastError());
 }
 
-OsStatus ReplaceFile(const std::wstring& from, const std::wstring& to) {
+OsStatus MoveFileReplacing(const std::wstring& from, const std::wstring& to) {
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) return OsStatus::Success();
     return OsStatus::Failure(GetLastError());
 }

@@ -15,4 +15,9 @@ std::wstring ReadProfileString(const std::wstring& file, const std::wstring& sec
     return std::wstring(buffer.data(), n);
 }
 
+bool WriteProfileText(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                        const std::wstring& value) {
+    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
+}
+
 }  // namespace platform

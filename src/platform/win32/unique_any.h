@@ -36,9 +36,10 @@ private:
 
 inline HANDLE NullHandle() { return nullptr; }
 inline HANDLE InvalidHandle() { return INVALID_HANDLE_VALUE; }
-inline HMODULE NullModule() { return nullptr; }
+inline HKEY NullKey() { return nullptr; }
 
 using UniqueHandle = UniqueAny<HANDLE, CloseHandle, NullHandle>;
 using UniqueFileHandle = UniqueAny<HANDLE, CloseHandle, InvalidHandle>;  // files, snapshots
+using UniqueKey = UniqueAny<HKEY, RegCloseKey, NullKey>;
 
 }  // namespace platform::win32
