@@ -43,7 +43,8 @@ done
 # The package server serves one reference package; give each side the build for its system.
 for side in native win32; do
   if [ $side = native ]; then
-    run=$native dir=$WORK/install/Tessaro pkg=$ROOT/build/native/tools/reference-package/reference-package
+    # The reference product's shortcuts go to this HOME's desktop, not the real one.
+    run="env HOME=$WORK/home $native" dir=$WORK/install/Tessaro pkg=$ROOT/build/native/tools/reference-package/reference-package
   else
     run=win32 dir='C:\Tessaro Main Job\Tessaro' pkg=$ROOT/build/win32/tools/reference-package/reference-package.exe
   fi
@@ -55,8 +56,9 @@ for side in native win32; do
   if [ $side = native ]; then un=$dir/uninst.ep; else un="$dir\uninst.ep"; fi
   $run install "$SERVER/software/TessaroSetup.exe" "$dir" --uninstaller "$un" 2>/dev/null | awk -F'\t' '$1 != 1002 || n++ < 3'
 done
-echo "== installed files"
-ls -l "$WORK/install/Tessaro" "$ROOT/build/deps/wine/prefix32/drive_c/Tessaro Main Job/Tessaro"
+echo "== installed files and shortcuts"
+ls -l "$WORK/install/Tessaro" "$WORK/home/Desktop" "$ROOT/build/deps/wine/prefix32/drive_c/Tessaro Main Job/Tessaro"
+ls -l "$ROOT/build/deps/wine/prefix32/drive_c/users/$(id -un)/Desktop/Tessaro.lnk"
 
 echo "== md5sum of the product executable, for comparison"
 md5sum "$exe" | cut -d' ' -f1

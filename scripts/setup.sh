@@ -232,6 +232,13 @@ EOF
     WINEPREFIX=$PFX timeout 300 wineserver -w
     touch "$PFX/.stamp-$WINE_VER"
   done
+  # Wine links the user's Desktop, Documents, ... to the real home folder; the tests' shortcuts
+  # and files stay inside the prefix instead.
+  for BITS in 64 32; do
+    for link in "$DEPS_DIR/wine/prefix$BITS/drive_c/users/$(id -un)"/*; do
+      [ -L "$link" ] && rm "$link" && mkdir -p "$link"
+    done
+  done
 fi
 
 step "setup done in $((SECONDS-T_ALL)) s"
