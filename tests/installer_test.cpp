@@ -11,6 +11,7 @@
 #include "installer/uninstaller.h"
 #include "platform/file_ops.h"
 #include "platform/paths.h"
+#include "platform/shortcuts.h"
 #include "platform/text.h"
 #include "support/host.h"
 #include "support/package_servers.h"
@@ -126,6 +127,11 @@ TEST(PackageInstaller, InstallsTheReferenceProduct) {
     }
     EXPECT_EQ(runner.lineState.versionMajor * 10000 + runner.lineState.versionMinor * 100 + runner.lineState.versionPatch,
               10709);
+    // The desktop shortcut asked for with -dsc=true, and no quick-launch one.
+    const std::wstring name = platform::kPathSeparator == L'\\' ? L"Tessaro.lnk" : L"Tessaro.desktop";
+    EXPECT_TRUE(platform::PathExists(Join(platform::DesktopFolder(), name)));
+    EXPECT_FALSE(platform::PathExists(Join(platform::QuickLaunchFolder(), name)));
+    (void)platform::RemoveFile(Join(platform::DesktopFolder(), name));
 }
 
 struct ScriptRow {
