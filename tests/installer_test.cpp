@@ -109,6 +109,10 @@ std::vector<int> RunPackage(const TempDir& dir, Reports& reports, const std::wst
 TEST(PackageInstaller, InstallsTheReferenceProduct) {
     TempDir dir;
     testing_support::SetEnvironment("HOME", platform::WideToUtf8(dir.path()));
+    const std::wstring name = platform::kPathSeparator == L'\\' ? L"Tessaro.lnk" : L"Tessaro.desktop";
+    for (const std::wstring& folder : {platform::DesktopFolder(), platform::QuickLaunchFolder()}) {
+        (void)platform::RemoveFile(Join(folder, name));  // left by an earlier installation, maybe
+    }
     Reports reports;
     const std::wstring target = dir.Child(L"Program Files") + platform::kPathSeparator + L"Tessaro";
     installer::PackageInstaller runner(reports.Callback(), L"\"" + PlacePackage(dir) + L"\"", target);
@@ -128,7 +132,6 @@ TEST(PackageInstaller, InstallsTheReferenceProduct) {
     EXPECT_EQ(runner.lineState.versionMajor * 10000 + runner.lineState.versionMinor * 100 + runner.lineState.versionPatch,
               10709);
     // The desktop shortcut asked for with -dsc=true, and no quick-launch one.
-    const std::wstring name = platform::kPathSeparator == L'\\' ? L"Tessaro.lnk" : L"Tessaro.desktop";
     EXPECT_TRUE(platform::PathExists(Join(platform::DesktopFolder(), name)));
     EXPECT_FALSE(platform::PathExists(Join(platform::QuickLaunchFolder(), name)));
     (void)platform::RemoveFile(Join(platform::DesktopFolder(), name));
