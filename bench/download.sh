@@ -15,46 +15,14 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target installer-cli >/dev/null
 CLI=$ROOT/build/native/tools/installer-cli/installer-cli
 WORK=$ROOT/build/bench/download
-mkdir -p "$WORK/www" "$WORK/out" "$WORK/nginx/tmp"
-
-PKG=$WORK/www/package.bin
+mkdir -p "$WORK/out"
+PKG=$WORK/package.bin
 [ -f "$PKG" ] && [ "$(stat -c %s "$PKG")" = 268435456 ] || head -c 268435456 /dev/urandom > "$PKG"
 MD5=$(md5sum "$PKG" | cut -d' ' -f1)
-mkdir -p "$WORK/www/$MD5" && ln -sfn "$PKG" "$WORK/www/$MD5/package.bin"
-
-port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
-FAST=$(port) SLOW=$(port)
-cat > "$WORK/nginx/nginx.conf" <<CONF
-user root;
-worker_processes 2;
-pid $WORK/nginx/nginx.pid;
-error_log $WORK/nginx/error.log;
-events { worker_connections 64; }
-http {
-    access_log off;
-    sendfile on;
-    client_body_temp_path $WORK/nginx/tmp;
-    proxy_temp_path $WORK/nginx/tmp;
-    fastcgi_temp_path $WORK/nginx/tmp;
-    uwsgi_temp_path $WORK/nginx/tmp;
-    scgi_temp_path $WORK/nginx/tmp;
-    server {
-        listen 127.0.0.1:$FAST;
-        root $WORK/www;
-        location = /software/package.bin { return 302 /$MD5/package.bin; }
-    }
-    server {
-        listen 127.0.0.1:$SLOW;
-        root $WORK/www;
-        limit_rate 20m;
-        location = /software/package.bin { return 302 /$MD5/package.bin; }
-    }
-}
-CONF
-nginx -c "$WORK/nginx/nginx.conf" -p "$WORK/nginx" -e "$WORK/nginx/error.log"
-trap 'kill $(cat "$WORK/nginx/nginx.pid") 2>/dev/null || true' EXIT
-sleep 0.3
-cat "$PKG" > /dev/null
+# The tests' package servers, serving this package as /software/TessaroSetup.exe.
+bash tests/servers/servers.sh start "$WORK/servers" "$PKG" >/dev/null
+trap 'bash tests/servers/servers.sh stop "$WORK/servers"' EXIT
+cat "$WORK/servers/www/TessaroSetup.exe" > /dev/null
 
 # best wall time, and CPU (user + sys) of that run, over ROUNDS runs of "$@"
 measure() {
@@ -69,8 +37,8 @@ measure() {
 }
 check() { [ "$(md5sum "$1" | cut -d' ' -f1)" = "$MD5" ] || { echo "corrupt download: $1" >&2; exit 1; }; }
 
-fast=http://127.0.0.1:$FAST/software/package.bin
-slow=http://127.0.0.1:$SLOW/software/package.bin
+fast=http://127.0.0.1:$(cat "$WORK/servers/nginx.port")/software/TessaroSetup.exe
+slow=http://127.0.0.1:$(cat "$WORK/servers/nginx-slow.port")/software/TessaroSetup.exe
 row() { printf '%-34s %7.2f s wall %7.2f s CPU  %6.2f ms CPU/MiB\n' "$1" "$2" "$3" "$(echo "$3 * 1000 / 256" | bc -l)"; }
 
 echo "256 MiB from local nginx, best of $ROUNDS"

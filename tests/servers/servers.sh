@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts and stops the local package servers the download tests use, on loopback ports they pick:
 # nginx for plain serving (HEAD, ranges, redirects to the digest path) and fault_server.py for
-# faults on demand. Tests find the ports in DIR/nginx.port and DIR/fault.port.
+# faults on demand. Tests find the ports in DIR/nginx.port and DIR/fault.port; DIR/nginx-slow.port
+# is the same nginx limiting each connection to 20 MiB/s, DIR/nginx-tls.port the same over HTTPS
+# with a certificate nobody trusts.
 #   servers.sh start DIR [PACKAGE] | stop DIR
 # PACKAGE (the reference package built for the tests' platform) is served as
 # /software/TessaroSetup.exe, redirected to /<md5>/TessaroSetup.exe.
@@ -35,7 +37,7 @@ make_package pkg-1m-1.bin 1048575
 make_package pkg-256.bin 256
 make_package pkg-255.bin 255
 make_package pkg-25m.bin $((25 * 1048576 + 1))
-[ -n "$package" ] && cp "$package" "$dir/www/TessaroSetup.exe"
+[ -n "$package" ] && { cmp -s "$package" "$dir/www/TessaroSetup.exe" || cp "$package" "$dir/www/TessaroSetup.exe"; }
 # More than 2 GiB, sparse: only its tail is ever fetched.
 [ -f "$dir/www/pkg-2g.bin" ] || truncate -s $((2 * 1073741824 + 1048576 + 7)) "$dir/www/pkg-2g.bin"
 
@@ -56,6 +58,7 @@ for f in "$dir"/www/pkg-2m.bin "$dir"/www/pkg-1m.bin "$dir"/www/pkg-25m.bin "$di
 "
 done
 port=$(free_port)
+slow_port=$(free_port)
 tls_port=$(free_port)
 # A certificate nobody trusts: downloads over HTTPS must refuse this server.
 [ -f "$dir/nginx/self-signed.key" ] || openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj /CN=127.0.0.1 \
@@ -81,6 +84,12 @@ http {
         disable_symlinks off;
 $locations    }
     server {
+        listen 127.0.0.1:$slow_port;
+        root $dir/nginx/root;
+        disable_symlinks off;
+        limit_rate 20m;
+$locations    }
+    server {
         listen 127.0.0.1:$tls_port ssl;
         ssl_certificate $dir/nginx/self-signed.crt;
         ssl_certificate_key $dir/nginx/self-signed.key;
@@ -93,6 +102,7 @@ mkdir -p "$dir/nginx/tmp"
 nginx -c "$dir/nginx/nginx.conf" -p "$dir/nginx" -e "$dir/nginx/error.log"
 echo "$port" > "$dir/nginx.port"
 echo "$tls_port" > "$dir/nginx-tls.port"
+echo "$slow_port" > "$dir/nginx-slow.port"
 
 for _ in $(seq 100); do [ -s "$dir/fault.port" ] && break; sleep 0.05; done
 [ -s "$dir/fault.port" ] || { echo "fault_server did not start:"; cat "$dir/fault.log"; exit 1; }
