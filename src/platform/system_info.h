@@ -12,6 +12,8 @@ struct LocalTime {
     int year, month, day, hour, minute, second, milliseconds;
 };
 LocalTime Now();
+// A moment given in seconds since 1970 (UTC), in local time.
+LocalTime ToLocalTime(std::int64_t secondsSince1970, int milliseconds);
 
 // The NT version numbers as RtlGetNtVersionNumbers gives them (build masked to 16 bits).
 // `known` is false when the numbers could not be read at all.

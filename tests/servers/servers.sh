@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts and stops the local package servers the download tests use, on loopback ports they pick:
 # nginx for plain serving (HEAD, ranges, redirects to the digest path) and fault_server.py for
-# faults on demand. Tests find the ports in DIR/nginx.port and DIR/fault.port; DIR/nginx-slow.port
+# faults on demand, and stats_collector.py for the statistics uploads. Tests find the ports in
+# DIR/nginx.port, DIR/fault.port and DIR/stats.port; DIR/nginx-slow.port
 # is the same nginx limiting each connection to 20 MiB/s, DIR/nginx-tls.port the same over HTTPS
 # with a certificate nobody trusts.
 #   servers.sh start DIR [PACKAGE] | stop DIR
@@ -12,7 +13,7 @@ action=$1 dir=$(realpath -m "$2") package=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 stop() {
-  for f in "$dir/fault.pid" "$dir/nginx/nginx.pid"; do
+  for f in "$dir/fault.pid" "$dir/stats.pid" "$dir/nginx/nginx.pid"; do
     [ -f "$f" ] && kill "$(cat "$f")" 2>/dev/null || true
     rm -f "$f"
   done
@@ -45,6 +46,11 @@ make_package pkg-25m.bin $((25 * 1048576 + 1))
 rm -f "$dir/fault.port"
 setsid python3 "$here/fault_server.py" "$dir/www" "$dir/fault.port" </dev/null >"$dir/fault.log" 2>&1 &
 echo $! > "$dir/fault.pid"
+
+# the statistics collector
+rm -f "$dir/stats.port"
+setsid python3 "$here/stats_collector.py" "$dir/stats.port" </dev/null >"$dir/stats.log" 2>&1 &
+echo $! > "$dir/stats.pid"
 
 # nginx: files under /<md5>/<name>, /software/<name> redirects there.
 locations=""
@@ -106,5 +112,7 @@ echo "$slow_port" > "$dir/nginx-slow.port"
 
 for _ in $(seq 100); do [ -s "$dir/fault.port" ] && break; sleep 0.05; done
 [ -s "$dir/fault.port" ] || { echo "fault_server did not start:"; cat "$dir/fault.log"; exit 1; }
+for _ in $(seq 100); do [ -s "$dir/stats.port" ] && break; sleep 0.05; done
+[ -s "$dir/stats.port" ] || { echo "stats_collector did not start:"; cat "$dir/stats.log"; exit 1; }
 curl -sf -o /dev/null "http://127.0.0.1:$port/software/pkg-256.bin" -L || { echo "nginx did not start"; cat "$dir/nginx/error.log"; exit 1; }
 echo "nginx on $port, fault server on $(cat "$dir/fault.port")"

@@ -41,6 +41,7 @@ const PackageServers& PackageServers::Get() {
         const std::wstring sep(1, platform::kPathSeparator);
         s.nginx = "http://127.0.0.1:" + ReadPort(root + sep + L"nginx.port");
         s.fault = "http://127.0.0.1:" + ReadPort(root + sep + L"fault.port");
+        s.stats = "http://127.0.0.1:" + ReadPort(root + sep + L"stats.port");
         s.untrustedTls = "https://127.0.0.1:" + ReadPort(root + sep + L"nginx-tls.port");
         s.packages = root + sep + L"www";
         return s;

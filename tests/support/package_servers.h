@@ -13,6 +13,7 @@ public:
     // "http://127.0.0.1:<port>"
     std::string nginx;
     std::string fault;
+    std::string stats;  // the statistics collector
     // "https://127.0.0.1:<port>": nginx with a self-signed certificate.
     std::string untrustedTls;
     // The folder holding the served packages (www/) as this program names it.

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <ctime>
+
 #include "platform/system_info.h"
 
 namespace platform {
@@ -11,6 +13,13 @@ LocalTime Now() {
     SYSTEMTIME st;
     GetLocalTime(&st);
     return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+LocalTime ToLocalTime(std::int64_t secondsSince1970, int milliseconds) {
+    const __time64_t seconds = secondsSince1970;
+    struct tm parts = {};
+    _localtime64_s(&parts, &seconds);
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, milliseconds};
 }
 
 namespace detail {
