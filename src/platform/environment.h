@@ -13,6 +13,8 @@ std::optional<std::wstring> EnvironmentVariable(const std::wstring& name);
 std::wstring ProgramFilesX86Folder();
 std::wstring ProgramFilesFolder();
 std::wstring CommonDocumentsFolder();
+// CSIDL_LOCAL_APPDATA (POSIX: the XDG data home).
+std::wstring LocalAppDataFolder();
 
 // Whether two paths name the same directory (the relative path from one to the other is "."):
 // separators of either kind, trailing separators ignored; on Windows without regard to case.

@@ -2,6 +2,7 @@
 // Facts about this process and this system.
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace platform {
 
@@ -17,6 +18,18 @@ LocalTime ToLocalTime(std::int64_t secondsSince1970, int milliseconds);
 
 // The NT version numbers as RtlGetNtVersionNumbers gives them (build masked to 16 bits).
 // `known` is false when the numbers could not be read at all.
+// Whether the operating system is 64-bit (on Windows also for this 32-bit program under WOW64).
+bool Is64BitSystem();
+
+// The user's default locale as ISO 639 language and ISO 3166 country ("zh", "CN"); `known` is
+// false when the system does not say.
+struct UserLocale {
+    std::string language;
+    std::string country;
+    bool known = false;
+};
+UserLocale QueryUserLocale();
+
 struct NtVersion {
     std::uint32_t major = 0;
     std::uint32_t minor = 0;

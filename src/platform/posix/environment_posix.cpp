@@ -31,6 +31,7 @@ std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) {
 
 std::wstring ProgramFilesX86Folder() { return Xdg("XDG_DATA_HOME", ".local/share"); }
 std::wstring ProgramFilesFolder() { return Xdg("XDG_DATA_HOME", ".local/share"); }
+std::wstring LocalAppDataFolder() { return Xdg("XDG_DATA_HOME", ".local/share"); }
 std::wstring CommonDocumentsFolder() { return Xdg("XDG_DOCUMENTS_DIR", "Documents"); }
 
 bool SameDirectory(const std::wstring& a, const std::wstring& b) { return !a.empty() && Normal(a) == Normal(b); }

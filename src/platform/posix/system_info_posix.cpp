@@ -1,7 +1,11 @@
 #include <sys/syscall.h>
+#include <sys/utsname.h>
 #include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <string>
 
 #include "platform/system_info.h"
 
@@ -25,6 +29,25 @@ LocalTime ToLocalTime(std::int64_t secondsSince1970, int milliseconds) {
     struct tm parts;
     localtime_r(&seconds, &parts);
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, milliseconds};
+}
+
+bool Is64BitSystem() {
+    struct utsname names;
+    return uname(&names) == 0 && std::string(names.machine).find("64") != std::string::npos;
+}
+
+UserLocale QueryUserLocale() {
+    // As the C library chooses messages: LC_ALL, then LC_MESSAGES, then LANG ("zh_CN.UTF-8").
+    const char* value = nullptr;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        value = std::getenv(name);
+        if (value && *value) break;
+    }
+    std::string text = value ? value : "";
+    text = text.substr(0, text.find_first_of(".@"));
+    const size_t underscore = text.find('_');
+    if (underscore == std::string::npos || underscore == 0 || underscore + 1 >= text.size()) return {};
+    return {text.substr(0, underscore), text.substr(underscore + 1), true};
 }
 
 namespace detail {

@@ -26,6 +26,7 @@ std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) {
 
 std::wstring ProgramFilesX86Folder() { return Folder(CSIDL_PROGRAM_FILESX86); }
 std::wstring ProgramFilesFolder() { return Folder(CSIDL_PROGRAM_FILES); }
+std::wstring LocalAppDataFolder() { return Folder(CSIDL_LOCAL_APPDATA); }
 std::wstring CommonDocumentsFolder() { return Folder(CSIDL_COMMON_DOCUMENTS); }
 
 bool SameDirectory(const std::wstring& a, const std::wstring& b) {

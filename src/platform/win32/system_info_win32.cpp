@@ -22,6 +22,30 @@ LocalTime ToLocalTime(std::int64_t secondsSince1970, int milliseconds) {
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, milliseconds};
 }
 
+bool Is64BitSystem() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    HMODULE kernel32 = GetModuleHandleW(L"kernel32");
+    const auto isWow64 = kernel32 ? reinterpret_cast<IsWow64ProcessFn>(
+                                        reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process")))
+                                  : nullptr;
+    BOOL wow64 = FALSE;
+    if (isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64) return true;
+    SYSTEM_INFO info;
+    GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+           info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
+}
+
+UserLocale QueryUserLocale() {
+    char language[16] = {};
+    char country[16] = {};
+    if (!GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SISO639LANGNAME, language, sizeof(language)) ||
+        !GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SISO3166CTRYNAME, country, sizeof(country))) {
+        return {};
+    }
+    return {language, country, true};
+}
+
 namespace detail {
 
 NtVersion QuerySystemNtVersion() {
