@@ -32,14 +32,13 @@ using testing::ElementsAreArray;
 using testing_support::DownloadHarness;
 using testing_support::PackageServers;
 
-class Environment : public testing::Environment {
+class Environment : public testing_support::CurlEnvironment {
 public:
     void SetUp() override {
-        curl_global_init(CURL_GLOBAL_ALL);
+        CurlEnvironment::SetUp();
         // Retry pauses of milliseconds instead of seconds: the budgets are what is tested.
         download::testing::SetPauseScale(0.01);
     }
-    void TearDown() override { curl_global_cleanup(); }
 };
 const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new Environment);
 

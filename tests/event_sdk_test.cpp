@@ -16,12 +16,7 @@ namespace {
 using testing::HasSubstr;
 using testing_support::PackageServers;
 
-class Environment : public testing::Environment {
-public:
-    void SetUp() override { curl_global_init(CURL_GLOBAL_ALL); }
-    void TearDown() override { curl_global_cleanup(); }
-};
-const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new Environment);
+const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new testing_support::CurlEnvironment);
 
 // ---------------------------------------------------------------- values and checks
 

@@ -24,12 +24,7 @@ using testing::ElementsAre;
 using testing_support::PackageServers;
 using testing_support::TempDir;
 
-class Environment : public testing::Environment {
-public:
-    void SetUp() override { curl_global_init(CURL_GLOBAL_ALL); }
-    void TearDown() override { curl_global_cleanup(); }
-};
-const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new Environment);
+const auto* const kEnvironment = testing::AddGlobalTestEnvironment(new testing_support::CurlEnvironment);
 
 struct Seen {
     int code;

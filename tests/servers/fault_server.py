@@ -37,6 +37,8 @@ import threading
 import time
 import urllib.parse
 
+import loopback
+
 ROOT = sys.argv[1]
 DIGESTS = {}
 LOG = {}
@@ -196,17 +198,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
 
 
-class Server(http.server.ThreadingHTTPServer):
-    daemon_threads = True
-    allow_reuse_address = True
-
-
 def main():
-    server = Server(("127.0.0.1", 0), Handler)
-    with open(sys.argv[2] + ".tmp", "w") as f:
-        f.write(str(server.server_address[1]))
-    os.replace(sys.argv[2] + ".tmp", sys.argv[2])
-    server.serve_forever()
+    loopback.serve(Handler, sys.argv[2])
 
 
 if __name__ == "__main__":

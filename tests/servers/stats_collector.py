@@ -20,6 +20,8 @@ import sys
 import threading
 import urllib.parse
 
+import loopback
+
 LOCK = threading.Lock()
 STATES = {}
 
@@ -94,16 +96,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.answer(status, b"" if status == 200 else b"refused")
 
 
-class Server(http.server.ThreadingHTTPServer):
-    daemon_threads = True
-
-
 def main():
-    server = Server(("127.0.0.1", 0), Handler)
-    with open(sys.argv[1] + ".tmp", "w") as f:
-        f.write(str(server.server_address[1]))
-    os.replace(sys.argv[1] + ".tmp", sys.argv[1])
-    server.serve_forever()
+    loopback.serve(Handler, sys.argv[1])
 
 
 if __name__ == "__main__":

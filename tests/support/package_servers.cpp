@@ -55,6 +55,9 @@ std::string PackageServers::NewToken() {
     return "p" + std::to_string(platform::CurrentProcessId()) + "n" + std::to_string(counter++);
 }
 
+void CurlEnvironment::SetUp() { curl_global_init(CURL_GLOBAL_ALL); }
+void CurlEnvironment::TearDown() { curl_global_cleanup(); }
+
 std::string HttpGet(const std::string& url) {
     std::unique_ptr<CURL, void (*)(CURL*)> handle(curl_easy_init(), curl_easy_cleanup);
     std::string body;

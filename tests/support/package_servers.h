@@ -1,6 +1,8 @@
 #pragma once
 // The local package servers started by the CTest fixture (tests/servers/servers.sh): nginx for
 // plain serving and fault_server.py for faults on demand.
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace testing_support {
@@ -21,6 +23,13 @@ public:
 
     // A token unique to this process and call, grouping one test's requests at the fault server.
     static std::string NewToken();
+};
+
+// libcurl's global set-up for a test program that transfers.
+class CurlEnvironment : public testing::Environment {
+public:
+    void SetUp() override;
+    void TearDown() override;
 };
 
 // A plain GET with libcurl; the body, or empty text when the request failed.
