@@ -173,6 +173,8 @@ struct DigestRow {
     const wchar_t* detail;
 };
 
+void PrintTo(const DigestRow& row, std::ostream* os) { *os << row.name; }
+
 class DigestRule : public testing::TestWithParam<DigestRow> {};
 
 TEST_P(DigestRule, ReportsAndReruns) {
@@ -220,6 +222,8 @@ struct FailureRow {
     double value;
     int gets;  // GET requests of the package itself; -1: not counted
 };
+
+void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
 
 class CurlFailures : public testing::TestWithParam<FailureRow> {};
 

@@ -140,6 +140,8 @@ struct ScriptRow {
     const wchar_t* text;    // of the final report
 };
 
+void PrintTo(const ScriptRow& row, std::ostream* os) { *os << row.name; }
+
 class PackageScripts : public testing::TestWithParam<ScriptRow> {};
 
 TEST_P(PackageScripts, EndAsTheProtocolSays) {
