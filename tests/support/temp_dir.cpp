@@ -1,15 +1,12 @@
 #include "support/temp_dir.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/paths.h"
 #include "platform/system_info.h"
-#include "platform/text.h"
-#include "support/host.h"
 
 namespace testing_support {
 
@@ -35,17 +32,6 @@ std::wstring TempDir::WriteFile(const std::wstring& name, const std::string& byt
     std::ofstream out(std::filesystem::path(file), std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file;
-}
-
-std::wstring LocalPath(const std::string& posixPath) {
-    std::wstring path = platform::Utf8ToWide(posixPath);
-    if (platform::kPathSeparator == L'\\') {
-        for (wchar_t& c : path) {
-            if (c == L'/') c = L'\\';
-        }
-        path = L"Z:" + path;
-    }
-    return path;
 }
 
 }  // namespace testing_support
