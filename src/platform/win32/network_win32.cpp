@@ -3,14 +3,14 @@
 #include <objbase.h>
 
 #include "platform/network.h"
+#include "platform/win32/unique_any.h"
 
 namespace platform {
 
 Connectivity QueryConnectivity() {
     Connectivity result;
-    INetworkListManager* manager = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL, IID_INetworkListManager,
-                                reinterpret_cast<void**>(&manager))) ||
+    win32::ComPtr<INetworkListManager> manager;
+    if (FAILED(CoCreateInstance(CLSID_NetworkListManager, nullptr, CLSCTX_ALL, IID_INetworkListManager, manager.put())) ||
         !manager) {
         return result;
     }
@@ -24,7 +24,7 @@ Connectivity QueryConnectivity() {
             result.internet = connected != VARIANT_FALSE;
         }
     }
-    manager->Release();
+    manager.reset();
     CoFreeUnusedLibraries();
     return result;
 }

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "platform/shortcuts.h"
+#include "platform/win32/unique_any.h"
 
 namespace platform {
 namespace {
@@ -24,18 +25,14 @@ std::wstring QuickLaunchFolder() {
 
 OsStatus CreateShortcut(const std::wstring& link, const std::wstring& target) {
     // The caller's thread has COM initialised (ComApartment).
-    IShellLinkW* shellLink = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(&shellLink));
+    win32::ComPtr<IShellLinkW> shellLink;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.put());
     if (FAILED(hr)) return OsStatus::Failure(static_cast<OsErrorCode>(hr));
-    shellLink->SetPath(target.c_str());
-    IPersistFile* file = nullptr;
-    hr = shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (SUCCEEDED(hr)) {
-        hr = file->Save(link.c_str(), TRUE);
-        file->Release();
-    }
-    shellLink->Release();
+    hr = shellLink->SetPath(target.c_str());
+    if (FAILED(hr)) return OsStatus::Failure(static_cast<OsErrorCode>(hr));
+    win32::ComPtr<IPersistFile> file;
+    hr = shellLink->QueryInterface(IID_IPersistFile, file.put());
+    if (SUCCEEDED(hr)) hr = file->Save(link.c_str(), TRUE);
     return SUCCEEDED(hr) ? OsStatus::Success() : OsStatus::Failure(static_cast<OsErrorCode>(hr));
 }
 

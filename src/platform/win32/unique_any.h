@@ -42,4 +42,38 @@ using UniqueHandle = UniqueAny<HANDLE, CloseHandle, NullHandle>;
 using UniqueFileHandle = UniqueAny<HANDLE, CloseHandle, InvalidHandle>;  // files, snapshots
 using UniqueKey = UniqueAny<HKEY, RegCloseKey, NullKey>;
 
+// A COM interface pointer: released once, by its owner.
+template <typename Interface>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            p_ = std::exchange(other.p_, nullptr);
+        }
+        return *this;
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    Interface* get() const { return p_; }
+    Interface* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    // For the calls that hand out a new reference.
+    void** put() {
+        reset();
+        return reinterpret_cast<void**>(&p_);
+    }
+    void reset() {
+        if (p_) p_->Release();
+        p_ = nullptr;
+    }
+
+private:
+    Interface* p_ = nullptr;
+};
+
 }  // namespace platform::win32
