@@ -15,7 +15,6 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
     return std::fwrite(data, size, count, static_cast<std::FILE*>(file)) * size;
 }
 
-std::wstring Describe(int result) { return platform::Utf8ToWide(curl_easy_strerror(static_cast<CURLcode>(result))); }
 
 // The usage event of a failed length inquiry, with the status received (0 when none).
 void ReportLengthFailure(long status) {
@@ -38,7 +37,7 @@ int CurlClient::Start() {
     DIAG_LOG(L"start download");
     ResolveAddressAndLength(NarrowUrl(url_));
     int result = (realUrl_.empty() || fileLength_ < kMinimumLength) ? kLengthRefused : Transfer();
-    DIAG_LOG(L"error:%d:%ls", result, Describe(result).c_str());
+    DIAG_LOG(L"error:%d:%ls", result, DescribeCurlResult(result).c_str());
     if (result == 0) {
         (void)platform::RemoveFile(GetFilePath(false));  // usually not there; replaced below anyway
         (void)platform::MoveFileReplacing(GetFilePath(true), GetFilePath(false));
@@ -116,9 +115,9 @@ UniqueCurl CurlClient::Head(const std::string& address) {
     SetQueryOptions(handle.get(), address, outcome);
     if (outcome == CURLE_OK) {
         outcome = curl_easy_perform(handle.get());
-        if (outcome != CURLE_OK) DIAG_LOG(L"error:%d:%ls", outcome, Describe(outcome).c_str());
+        if (outcome != CURLE_OK) DIAG_LOG(L"error:%d:%ls", outcome, DescribeCurlResult(outcome).c_str());
     }
-    DIAG_LOG(L"error:%d:%ls", outcome, Describe(outcome).c_str());
+    DIAG_LOG(L"error:%d:%ls", outcome, DescribeCurlResult(outcome).c_str());
     return handle;
 }
 
@@ -131,7 +130,7 @@ std::string CurlClient::GetRealUrl(CURL* handle) {
 double CurlClient::GetDownloadFileLength(CURL* handle) {
     curl_off_t length = -1;
     const CURLcode lengthResult = curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    DIAG_LOG(L"error:%d:%ls", lengthResult, Describe(lengthResult).c_str());
+    DIAG_LOG(L"error:%d:%ls", lengthResult, DescribeCurlResult(lengthResult).c_str());
     long status = 0;
     if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 && status <= 399) {
         return lengthResult == CURLE_OK ? static_cast<double>(length) : -1.0;
@@ -152,7 +151,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& address) {
     curl_easy_setopt(handle.get(), CURLOPT_FOLLOWLOCATION, 0L);
     combined = static_cast<CURLcode>(combined | curl_easy_setopt(handle.get(), CURLOPT_HEADER, 1L));
     if (combined != CURLE_OK) {
-        DIAG_LOG(L"error:%d:%ls", combined, Describe(combined).c_str());
+        DIAG_LOG(L"error:%d:%ls", combined, DescribeCurlResult(combined).c_str());
         return -1.0;
     }
     (void)curl_easy_perform(handle.get());  // judged by the status below
@@ -161,7 +160,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& address) {
     long status = 0;
     const CURLcode statusResult = curl_easy_getinfo(handle.get(), CURLINFO_RESPONSE_CODE, &status);
     if (statusResult != CURLE_OK || status < 200 || status > 400) ReportLengthFailure(status);
-    DIAG_LOG(L"error:%d:%ls", statusResult, Describe(statusResult).c_str());
+    DIAG_LOG(L"error:%d:%ls", statusResult, DescribeCurlResult(statusResult).c_str());
     return static_cast<double>(length);
 }
 
@@ -172,7 +171,7 @@ std::string CurlClient::GetRealUrl_Str(const std::string& address) {
         SetQueryOptions(handle.get(), address, result);
         if (result == CURLE_OK) result = curl_easy_perform(handle.get());
         if (result != CURLE_OK) {
-            DIAG_LOG(L"error:%d:%ls", result, Describe(result).c_str());
+            DIAG_LOG(L"error:%d:%ls", result, DescribeCurlResult(result).c_str());
         } else {
             real = GetRealUrl(handle.get());
         }

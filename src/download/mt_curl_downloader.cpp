@@ -11,7 +11,6 @@
 namespace download {
 namespace {
 
-std::wstring Describe(int result) { return platform::Utf8ToWide(curl_easy_strerror(static_cast<CURLcode>(result))); }
 
 // Joining copies whole blocks; the size only affects speed.
 constexpr size_t kCopyBlock = 64 * 1024;
@@ -193,7 +192,7 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* part) {
     // Bytes still buffered in the stream belong to the part file before it counts as complete.
     if (part->partFile && std::fflush(part->partFile.get()) != 0 && result == CURLE_OK) result = CURLE_WRITE_ERROR;
     if (result != CURLE_OK) {
-        DIAG_LOG(L"error:%d:%ls", result, Describe(result).c_str());
+        DIAG_LOG(L"error:%d:%ls", result, DescribeCurlResult(result).c_str());
     } else {
         DIAG_LOG(L"curl_easy_cleanup");
     }

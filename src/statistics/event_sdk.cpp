@@ -272,22 +272,20 @@ bool trackSignup(const std::string& loginId) {
     return true;
 }
 
-bool profileSet(const PropertiesNode& p) {
+namespace {
+
+// Profile records carry only the given properties and no event name.
+bool ProfileRecord(const char* type, const PropertiesNode& properties) {
     const auto sdk = Current();
-    return sdk && AddRecord("profile_set", "", p, sdk->distinctId, "");
+    return sdk && AddRecord(type, "", properties, sdk->distinctId, "");
 }
-bool profileSetOnce(const PropertiesNode& p) {
-    const auto sdk = Current();
-    return sdk && AddRecord("profile_set_once", "", p, sdk->distinctId, "");
-}
-bool profileIncrement(const PropertiesNode& p) {
-    const auto sdk = Current();
-    return sdk && AddRecord("profile_increment", "", p, sdk->distinctId, "");
-}
-bool profileAppend(const PropertiesNode& p) {
-    const auto sdk = Current();
-    return sdk && AddRecord("profile_append", "", p, sdk->distinctId, "");
-}
+
+}  // namespace
+
+bool profileSet(const PropertiesNode& p) { return ProfileRecord("profile_set", p); }
+bool profileSetOnce(const PropertiesNode& p) { return ProfileRecord("profile_set_once", p); }
+bool profileIncrement(const PropertiesNode& p) { return ProfileRecord("profile_increment", p); }
+bool profileAppend(const PropertiesNode& p) { return ProfileRecord("profile_append", p); }
 
 void mergeCommonProperties(const PropertiesNode& properties) {
     const auto sdk = Current();

@@ -17,12 +17,12 @@ void Field(const char* name, bool value) { Print(std::string(name) + '=' + (valu
 void Field(const char* name, double value) { Print(std::string(name) + '=' + ShortestNumber(value) + '\n'); }
 void Field(const char* name, std::uint64_t value) { Print(std::string(name) + '=' + std::to_string(value) + '\n'); }
 
+}  // namespace
+
 int Usage(const char* text) {
     (void)platform::WriteStderr(std::string("usage: installer-cli ") + text + '\n');
     return 2;
 }
-
-}  // namespace
 
 int ConfigCommand(const std::vector<std::wstring>& fullCommandLine) {
     // The same record the installer builds: defaults and the file at start, then the options.

@@ -4,6 +4,9 @@
 
 namespace cli {
 
+// Writes "usage: installer-cli <text>" to standard error; returns the exit code for bad usage.
+int Usage(const char* text);
+
 // Each command gets the arguments after its name and returns the process exit code.
 int ConfigCommand(const std::vector<std::wstring>& fullCommandLine);
 int Md5Command(const std::vector<std::wstring>& args);

@@ -22,10 +22,7 @@ int DownloadCommand(const std::vector<std::wstring>& args) {
             positional.push_back(args[i]);
         }
     }
-    if (positional.size() != 2) {
-        (void)platform::WriteStderr("usage: installer-cli download [--type N] URL PATH\n");
-        return 2;
-    }
+    if (positional.size() != 2) return Usage("download [--type N] URL PATH");
     const std::wstring& path = positional[1];
 
     std::mutex mutex;

@@ -63,11 +63,6 @@ Options Parse(const std::vector<std::wstring>& args) {
 
 bool IsTrue(const std::wstring& value) { return value == L"true"; }
 
-int Usage(const char* text) {
-    (void)platform::WriteStderr(std::string("usage: installer-cli ") + text + '\n');
-    return 2;
-}
-
 bool IsInstallFinal(std::int32_t code) { return code == IST_CODE_SUCCESS || code == IST_CODE_FAIL; }
 
 }  // namespace
