@@ -30,6 +30,13 @@ struct UserLocale {
 };
 UserLocale QueryUserLocale();
 
+// The primary screen's size in pixels; zeros when there is no screen to ask.
+struct ScreenSize {
+    int width = 0;
+    int height = 0;
+};
+ScreenSize PrimaryScreenSize();
+
 struct NtVersion {
     std::uint32_t major = 0;
     std::uint32_t minor = 0;

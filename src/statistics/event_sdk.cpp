@@ -64,8 +64,12 @@ public:
         }
     }
 
-    // Writes what is queued into the staging file, replacing its content.
+    // Writes what is queued into the staging file, replacing its content. An upload still running
+    // on another thread ends first (its batch back in the queue if refused), and no batch is taken
+    // out afterwards: what is written is all that is left.
     void Persist() {
+        std::lock_guard<std::mutex> send(sendLock_);
+        closed_ = true;
         LoadOnce();
         std::lock_guard<std::mutex> lock(queueLock_);
         std::ofstream out(FsPath(stagingPath_), std::ios::binary | std::ios::trunc);
@@ -104,6 +108,7 @@ private:
 
     bool SendBatch() {
         std::lock_guard<std::mutex> send(sendLock_);
+        if (closed_) return false;  // persisted already: the records stay for the next run
         std::deque<std::string> batch;
         {
             std::lock_guard<std::mutex> lock(queueLock_);
@@ -147,6 +152,7 @@ private:
     const std::string stagingPath_;
     const std::string serverUrl_;
     bool loadPending_ = true;
+    bool closed_ = false;  // guarded by sendLock_
 };
 
 std::mutex g_lastSendMutex;
@@ -158,10 +164,23 @@ void RecordQueue::SetLastSendOk(bool ok) {
 }
 
 struct Instance {
+    // The common properties and the id change at run time (locale, login) while other threads
+    // record events.
+    std::mutex stateLock;
     PropertiesNode common;
     std::string distinctId;
     bool isLoginId = false;
     std::unique_ptr<RecordQueue> queue;
+
+    struct Snapshot {
+        PropertiesNode common;
+        std::string distinctId;
+        bool isLoginId;
+    };
+    Snapshot Read() {
+        std::lock_guard<std::mutex> lock(stateLock);
+        return {common, distinctId, isLoginId};
+    }
 };
 
 std::mutex g_instanceMutex;
@@ -172,8 +191,10 @@ std::shared_ptr<Instance> Current() {
     return g_instance;
 }
 
+// Adds one record under the instance's current id, or for a sign-up under `loginId` with the
+// current id as the original one (the id then switches to the login id).
 bool AddRecord(const std::string& type, const std::string& event, const PropertiesNode& given,
-               const std::string& distinctId, const std::string& originalId) {
+               const std::string& loginId = {}) {
     const std::shared_ptr<Instance> sdk = Current();
     if (!sdk) return false;
     for (const auto& [key, value] : given.Values()) {
@@ -188,10 +209,15 @@ bool AddRecord(const std::string& type, const std::string& event, const Properti
         }
     }
     if (type == "track" && !CheckVariableName(event, "Event Name")) return false;
-    if (type == "track_signup" && !CheckId(originalId, "Original ID")) return false;
+
+    Instance::Snapshot state = sdk->Read();
+    const bool signup = type == "track_signup";
+    const std::string originalId = signup ? state.distinctId : std::string();
+    const std::string distinctId = signup ? loginId : state.distinctId;
+    if (signup && !CheckId(originalId, "Original ID")) return false;
 
     PropertiesNode properties;
-    if (type.find("track") != std::string::npos) properties = sdk->common;
+    if (type.find("track") != std::string::npos) properties = std::move(state.common);
     for (const auto& [key, value] : given.Values()) properties.Values()[key] = value;
 
     std::int64_t time = NowMilliseconds();
@@ -205,7 +231,7 @@ bool AddRecord(const std::string& type, const std::string& event, const Properti
         project = std::get<std::string>(it->second.value);
         properties.Values().erase(it);
     }
-    if (sdk->isLoginId) properties.SetBool("$is_login_id", true);
+    if (state.isLoginId) properties.SetBool("$is_login_id", true);
 
     PropertiesNode lib;
     lib.Values()["$lib"] = PropertyValue{std::string("cpp")};
@@ -223,6 +249,11 @@ bool AddRecord(const std::string& type, const std::string& event, const Properti
     record.SetInteger("time", time);
     record.Values()["type"] = PropertyValue{type};
     sdk->queue->Add(record.ToJson());
+    if (signup) {
+        std::lock_guard<std::mutex> lock(sdk->stateLock);
+        sdk->distinctId = loginId;
+        sdk->isLoginId = true;
+    }
     return true;
 }
 
@@ -253,8 +284,7 @@ void Shutdown() {
 }
 
 bool track(const std::string& event, const PropertiesNode& properties) {
-    const auto sdk = Current();
-    return sdk && AddRecord("track", event, properties, sdk->distinctId, "");
+    return AddRecord("track", event, properties);
 }
 
 bool trackFirstLaunch(const PropertiesNode& properties) {
@@ -265,19 +295,14 @@ bool trackFirstLaunch(const PropertiesNode& properties) {
 }
 
 bool trackSignup(const std::string& loginId) {
-    const auto sdk = Current();
-    if (!sdk || !AddRecord("track_signup", "$SignUp", PropertiesNode(), loginId, sdk->distinctId)) return false;
-    sdk->distinctId = loginId;
-    sdk->isLoginId = true;
-    return true;
+    return AddRecord("track_signup", "$SignUp", PropertiesNode(), loginId);
 }
 
 namespace {
 
 // Profile records carry only the given properties and no event name.
 bool ProfileRecord(const char* type, const PropertiesNode& properties) {
-    const auto sdk = Current();
-    return sdk && AddRecord(type, "", properties, sdk->distinctId, "");
+    return AddRecord(type, "", properties);
 }
 
 }  // namespace
@@ -290,6 +315,7 @@ bool profileAppend(const PropertiesNode& p) { return ProfileRecord("profile_appe
 void mergeCommonProperties(const PropertiesNode& properties) {
     const auto sdk = Current();
     if (!sdk) return;
+    std::lock_guard<std::mutex> lock(sdk->stateLock);
     for (const auto& [key, value] : properties.Values()) sdk->common.Values()[key] = value;
 }
 
@@ -302,6 +328,8 @@ bool lastSendOk() {
     std::lock_guard<std::mutex> lock(g_lastSendMutex);
     return g_lastSendOk;
 }
+
+bool HasInstance() { return Current() != nullptr; }
 
 std::size_t QueuedRecords() {
     const auto sdk = Current();

@@ -15,8 +15,10 @@ inline constexpr std::size_t kBatchSize = 30;
 // Creates the instance (once; a later call changes nothing). False when the distinct id fails
 // its check.
 bool Init(const std::string& stagingPath, const std::string& serverUrl, const std::string& distinctId, bool isLoginId);
-// Persists what is still queued into the staging file and frees the instance.
+// Persists what is still queued into the staging file and frees the instance. An upload running
+// on another thread is finished first (at most one batch's timeout); no upload starts after it.
 void Shutdown();
+bool HasInstance();
 
 bool track(const std::string& event, const PropertiesNode& properties);
 bool trackFirstLaunch(const PropertiesNode& properties);

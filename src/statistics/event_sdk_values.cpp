@@ -24,15 +24,15 @@ std::string NumberText(double number) {
     return buffer;
 }
 
-std::string TimeText(const Time& t) {
+}  // namespace
+
+std::string LocalTimeText(const Time& t) {
     const platform::LocalTime l = platform::ToLocalTime(t.seconds, t.milliseconds);
     char buffer[48];
-    std::snprintf(buffer, sizeof(buffer), "\"%04d-%02d-%02d %02d:%02d:%02d.%03d\"", l.year, l.month, l.day, l.hour,
-                  l.minute, l.second, l.milliseconds);
+    std::snprintf(buffer, sizeof(buffer), "%04d-%02d-%02d %02d:%02d:%02d.%03d", l.year, l.month, l.day, l.hour, l.minute,
+                  l.second, l.milliseconds);
     return buffer;
 }
-
-}  // namespace
 
 bool IsValidText(std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -135,7 +135,7 @@ std::string JsonValue(const PropertyValue& v) {
             for (std::size_t i = 0; i < list.size(); ++i) out += (i ? "," : "") + JsonString(list[i]);
             return out + "]";
         }
-        std::string operator()(const Time& t) const { return TimeText(t); }
+        std::string operator()(const Time& t) const { return JsonString(LocalTimeText(t)); }
         std::string operator()(bool b) const { return b ? "true" : "false"; }
         std::string operator()(const std::shared_ptr<const PropertiesNode>& o) const { return o ? o->ToJson() : "{}"; }
     };

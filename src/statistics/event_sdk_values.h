@@ -18,6 +18,9 @@ struct Time {
     int milliseconds = 0;
 };
 
+// "yyyy-mm-dd hh:mm:ss.mmm" in local time.
+std::string LocalTimeText(const Time& time);
+
 // Number, integer, text, list of texts, time, bool, nested object (in that order of kinds).
 struct PropertyValue {
     std::variant<double, std::int64_t, std::string, std::vector<std::string>, Time, bool,

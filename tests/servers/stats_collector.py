@@ -7,7 +7,13 @@
             not such an array. TOKEN keeps one test's uploads apart from another's.
     GET  /received?t=TOKEN    {"batches": [sizes...], "records": [...], "agents": [...], "bad": n}
     GET  /raw?t=TOKEN         the decompressed batches as sent, one per line
-    GET  /ctl?t=TOKEN&status=C  answer TOKEN's later posts with C (200 to accept again)
+    GET  /flat?t=TOKEN        the accepted records flattened: per record a line "record", then one
+                              line "path<TAB>JSON value" per leaf ("properties.kv_name"), in the
+                              order sent
+    GET  /ctl?t=TOKEN&status=C&delay=S
+                              answer TOKEN's later posts with C (200 to accept again; 0 closes
+                              the connection without an answer, as a server going down), after
+                              S seconds
 
     stats_collector.py PORT_FILE
 """
@@ -18,6 +24,7 @@ import json
 import os
 import sys
 import threading
+import time
 import urllib.parse
 
 import loopback
@@ -27,7 +34,16 @@ STATES = {}
 
 
 def state(token):
-    return STATES.setdefault(token, {"batches": [], "records": [], "raw": [], "agents": [], "bad": 0, "status": 200})
+    return STATES.setdefault(token, {"batches": [], "records": [], "raw": [], "agents": [], "bad": 0, "status": 200,
+                                     "delay": 0.0})
+
+
+def flatten(value, path, lines):
+    if isinstance(value, dict):
+        for key, item in value.items():
+            flatten(item, path + "." + key if path else key, lines)
+    else:
+        lines.append(path + "\t" + json.dumps(value, ensure_ascii=False))
 
 
 def decode(body):
@@ -64,8 +80,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 return self.answer(200, json.dumps({k: s[k] for k in keys}, ensure_ascii=False).encode())
             if url.path == "/raw":
                 return self.answer(200, "".join(r + "\n" for r in s["raw"]).encode())
+            if url.path == "/flat":
+                lines = []
+                for record in s["records"]:
+                    lines.append("record")
+                    flatten(record, "", lines)
+                return self.answer(200, "".join(line + "\n" for line in lines).encode())
             if url.path == "/ctl":
-                s["status"] = int(query["status"][0])
+                if "status" in query:
+                    s["status"] = int(query["status"][0])
+                if "delay" in query:
+                    s["delay"] = float(query["delay"][0])
                 return self.answer(200)
         self.answer(404)
 
@@ -86,8 +111,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 state(token)["bad"] += 1
             return self.answer(400, str(e).encode())
         with LOCK:
+            status, delay = state(token)["status"], state(token)["delay"]
+        if delay:
+            time.sleep(delay)
+        if status == 0:
+            self.close_connection = True
+            return
+        with LOCK:
             s = state(token)
-            status = s["status"]
             if status == 200:
                 s["batches"].append(len(records))
                 s["records"].extend(records)

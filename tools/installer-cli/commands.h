@@ -16,5 +16,6 @@ int DownloadCommand(const std::vector<std::wstring>& args);
 int RunPackageCommand(const std::vector<std::wstring>& args);
 int RunUninstallerCommand(const std::vector<std::wstring>& args);
 int InstallCommand(const std::vector<std::wstring>& args);
+int StatsSelftestCommand(const std::vector<std::wstring>& args);
 
 }  // namespace cli

@@ -7,6 +7,7 @@
 //   installer-cli run-package PATH [--dir D] [--dsc B] [--ssc B] [--adminact B] [--authorizationact B]
 //   installer-cli run-uninstaller PATH TARGETDIR
 //   installer-cli install URL DIR [--uninstaller PATH] [--dsc B] [--ssc B]
+//   installer-cli stats-selftest SERVER_URL
 #include <curl/curl.h>
 
 #include <string>
@@ -29,10 +30,12 @@ int main() {
     if (command == L"checks") return cli::ChecksCommand(rest);
     if (command == L"run-package") return cli::RunPackageCommand(rest);
     if (command == L"run-uninstaller") return cli::RunUninstallerCommand(rest);
-    if (command == L"download" || command == L"install") {
+    if (command == L"download" || command == L"install" || command == L"stats-selftest") {
         // As the installer's start-up does: a failed initialisation leaves libcurl unavailable.
         if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) config::TheInstallerConfig().CurlAvailable = false;
-        const int code = command == L"download" ? cli::DownloadCommand(rest) : cli::InstallCommand(rest);
+        const int code = command == L"download" ? cli::DownloadCommand(rest)
+                         : command == L"install" ? cli::InstallCommand(rest)
+                                                 : cli::StatsSelftestCommand(rest);
         curl_global_cleanup();
         return code;
     }
@@ -44,6 +47,7 @@ int main() {
         "       installer-cli download [--type N] URL PATH\n"
         "       installer-cli run-package PATH [--dir D] [--dsc B] [--ssc B] [--adminact B] [--authorizationact B]\n"
         "       installer-cli run-uninstaller PATH TARGETDIR\n"
-        "       installer-cli install URL DIR [--uninstaller PATH] [--dsc B] [--ssc B]\n");
+        "       installer-cli install URL DIR [--uninstaller PATH] [--dsc B] [--ssc B]\n"
+        "       installer-cli stats-selftest SERVER_URL\n");
     return 2;
 }

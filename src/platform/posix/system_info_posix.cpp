@@ -4,6 +4,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -29,6 +30,16 @@ LocalTime ToLocalTime(std::int64_t secondsSince1970, int milliseconds) {
     struct tm parts;
     localtime_r(&seconds, &parts);
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, milliseconds};
+}
+
+ScreenSize PrimaryScreenSize() {
+    // The first frame buffer says "<width>,<height>"; a machine without one has no screen to tell.
+    ScreenSize size;
+    if (std::FILE* f = std::fopen("/sys/class/graphics/fb0/virtual_size", "r")) {
+        if (std::fscanf(f, "%d,%d", &size.width, &size.height) != 2) size = {};
+        std::fclose(f);
+    }
+    return size;
 }
 
 bool Is64BitSystem() {

@@ -22,6 +22,8 @@ LocalTime ToLocalTime(std::int64_t secondsSince1970, int milliseconds) {
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, milliseconds};
 }
 
+ScreenSize PrimaryScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
 bool Is64BitSystem() {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
     HMODULE kernel32 = GetModuleHandleW(L"kernel32");
