@@ -33,13 +33,9 @@ std::mutex& FlushMutex() {
     return *mutex;
 }
 
-void FlushBody(FlushState& state, bool now) {
+// Uploads what is queued if anything is pending (a request of the now kind).
+void FlushBody(FlushState& state) {
     std::lock_guard<std::mutex> lock(FlushMutex());
-    if (!now) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        state.pendingFlushes.fetch_add(1);
-        return;
-    }
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int seen = state.pendingFlushes.load();
         if (seen <= 0) return;
@@ -55,13 +51,13 @@ void FlushBody(FlushState& state, bool now) {
 
 // Runs one flush request on a thread of its own. The thread shares `state`; the release waits for
 // it (for a bounded time) through `running`.
-void StartFlushThread(const std::shared_ptr<FlushState>& state, bool now) {
+void StartFlushThread(const std::shared_ptr<FlushState>& state) {
     {
         std::lock_guard<std::mutex> lock(state->lock);
         ++state->running;
     }
-    auto body = [state, now] {
-        FlushBody(*state, now);
+    auto body = [state] {
+        FlushBody(*state);
         std::lock_guard<std::mutex> lock(state->lock);
         --state->running;
         state->idle.notify_all();
@@ -286,12 +282,18 @@ void KvTrackerImpl::SaveIdentityNow() {
 // ---------------------------------------------------------------- flushing
 
 void KvTrackerImpl::requestFlush(bool now) {
+    if (!now) {
+        // Only counted: the records wait for a request of the now kind or the release. Nothing to
+        // wait for, so no sleep, lock or thread on the caller's (often the window's) thread.
+        RaisePending(1);
+        return;
+    }
     if (event_sdk::lastSendOk()) {
-        FlushBody(*flush_, now);
+        FlushBody(*flush_);
         return;
     }
     platform::DebugOutput(L"[Stats] Sending messages asynchronously");
-    StartFlushThread(flush_, now);
+    StartFlushThread(flush_);
 }
 
 // ---------------------------------------------------------------- events
