@@ -3,7 +3,8 @@
 # Windows build under Wine: installer-cli builds the installer's configuration, runs the system
 # checks the install flow relies on, downloads a package from the local package server with each
 # of the three downloaders, and installs the reference product end to end: download, verify, run
-# the package silently, then again over the first copy, whose own uninstaller runs first.
+# the package silently, then again over the first copy, whose own uninstaller runs first; last, it
+# makes the installer's usage reports of one run and delivers them to the local statistics collector.
 #   scripts/run-main.sh [installer options...]     e.g. -downloadtype=3 -ischecknet=true
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -59,6 +60,20 @@ done
 echo "== installed files and shortcuts"
 ls -l "$WORK/install/Tessaro" "$WORK/home/Desktop" "$ROOT/build/deps/wine/prefix32/drive_c/Tessaro Main Job/Tessaro"
 ls -l "$ROOT/build/deps/wine/prefix32/drive_c/users/$(id -un)/Desktop/Tessaro.lnk"
+
+STATS=http://127.0.0.1:$(cat "$WORK/servers/stats.port")
+for side in native win32; do
+  if [ $side = native ]; then run="env XDG_DATA_HOME=$WORK/home/.local/share $native"; else run=win32; fi
+  token=main-$side-$$
+  echo "== $side: the installer's usage reports of one run, delivered to the local statistics collector"
+  $run stats-selftest "$STATS/t=$token/events?project=pc"
+  # One line per record: event, then the properties that tell the reports apart.
+  curl -s "$STATS/flat?t=$token" | awk -F'\t' '
+    $0 == "record" { if (line) print line; line = ""; next }
+    $1 == "event" || $1 ~ /^properties\.(kv_name|kv_task_name|kv_task_elapsed|kv_reason|kvc_ab|app_crashed_reason|kv_app_id|kv_app_store)$/ {
+      sub(/^properties\./, "", $1); line = line (line ? "  " : "") $1 "=" $2 }
+    END { if (line) print line }'
+done
 
 echo "== md5sum of the product executable, for comparison"
 md5sum "$exe" | cut -d' ' -f1

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "config/installer_config.h"
 #include "platform/environment.h"
@@ -150,6 +151,38 @@ TEST_F(InstallerReports, EventShapes) {
             EXPECT_EQ(p.count(key), rows[i].own.count(key)) << key;
         }
     }
+}
+
+TEST_F(InstallerReports, ClickRecordAsTheWorkedExample) {
+    tracking::StartStatistics(Url());
+    tracking::reportClick(tracking::MakeAbMap(L"IN"), L"立即安装");
+    tracking::StopStatistics();
+    const std::vector<StatsRecord> records = testing_support::ReceivedRecords(token_);
+    ASSERT_EQ(records.size(), 1u);
+    std::vector<std::string> top, properties;
+    for (const auto& [path, value] : records[0].fields) {
+        if (path.rfind("properties.", 0) == 0) {
+            properties.push_back(path.substr(11));
+            if (top.empty() || top.back() != "properties") top.push_back("properties");
+        } else if (path.rfind("lib.", 0) == 0) {
+            if (top.empty() || top.back() != "lib") top.push_back("lib");
+        } else {
+            top.push_back(path);
+        }
+    }
+    EXPECT_EQ(top, (std::vector<std::string>{"_track_id", "distinct_id", "event", "lib", "properties", "time", "type"}));
+    EXPECT_EQ(properties,
+              (std::vector<std::string>{"$app_id", "$app_version", "$is_first_time", "$lib", "$lib_version", "$os",
+                                        "$os_version", "$screen_height", "$screen_width", "kv_app_id", "kv_app_platform",
+                                        "kv_app_store", "kv_click_type", "kv_dlapp_id", "kv_edition", "kv_l10n_country",
+                                        "kv_l10n_language", "kv_l10n_locale", "kv_name", "kv_sdk", "kv_sdk_version",
+                                        "kv_track_type", "kvc_ab"}));
+    EXPECT_TRUE(std::regex_match(records[0].Json("_track_id"), std::regex("[1-9][0-9]{0,8}|0")));
+    EXPECT_TRUE(std::regex_match(records[0].Text("distinct_id"), std::regex("[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}")));
+    EXPECT_EQ(records[0].Text("event"), "KvEventClick");
+    EXPECT_EQ(records[0].Text("type"), "track");
+    EXPECT_EQ(records[0].Text("properties.kv_click_type"), "Button");
+    EXPECT_EQ(records[0].Text("properties.kvc_ab"), "IN");
 }
 
 }  // namespace
