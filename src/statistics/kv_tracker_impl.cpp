@@ -303,6 +303,14 @@ void KvTrackerImpl::Record(KvEventType kind, PropertiesNode& properties, const K
     (void)event_sdk::track(eventName(kind), properties);  // nothing is recorded without an SDK
 }
 
+void KvTrackerImpl::Complete(KvEventType kind, PropertiesNode& properties, const KvContextProperties& context,
+                             bool firstTime, Upload upload) {
+    if (firstTime) properties.SetBool("$is_first_time", true);
+    Record(kind, properties, context);
+    if (upload == Upload::LaterCounted) RaisePending(1);
+    requestFlush(upload == Upload::Now);
+}
+
 void KvTrackerImpl::trackActivity(const KvContextProperties& context) {
     PropertiesNode p;
     PutText(p, "kv_app_store", appStore_);
@@ -402,10 +410,7 @@ void KvTrackerImpl::trackClick(const KvEventClick& e, const KvContextProperties&
     PutText(p, "kv_tab_name", e.tabName);
     PutInt(p, "kv_banner_index", e.bannerIndex);
     PutText(p, "kv_banner_name", e.bannerName);
-    p.SetBool("$is_first_time", true);
-    Record(KvEventType::Click, p, context);
-    RaisePending(1);
-    requestFlush(false);
+    Complete(KvEventType::Click, p, context, true, Upload::LaterCounted);
 }
 
 void KvTrackerImpl::trackView(const KvEventView& e, const KvContextProperties& context) {
@@ -415,10 +420,7 @@ void KvTrackerImpl::trackView(const KvEventView& e, const KvContextProperties& c
     PutText(p, "kv_name", e.name);
     PutText(p, "kv_title", e.title);
     PutText(p, "kv_position", e.position);
-    p.SetBool("$is_first_time", true);
-    Record(KvEventType::View, p, context);
-    RaisePending(1);
-    requestFlush(false);
+    Complete(KvEventType::View, p, context, true, Upload::LaterCounted);
 }
 
 void KvTrackerImpl::trackCashier(const KvEventCashier& e, const KvContextProperties& context) {
@@ -427,10 +429,7 @@ void KvTrackerImpl::trackCashier(const KvEventCashier& e, const KvContextPropert
     PutText(p, "kv_cashier_name", e.cashierName);
     PutText(p, "kv_cashier_title", e.cashierTitle);
     PutText(p, "kv_subitem", e.subitem);
-    p.SetBool("$is_first_time", true);
-    Record(KvEventType::Cashier, p, context);
-    RaisePending(1);
-    requestFlush(false);
+    Complete(KvEventType::Cashier, p, context, true, Upload::LaterCounted);
 }
 
 void KvTrackerImpl::trackShare(const KvEventShare& e, const KvContextProperties& context) {
@@ -440,10 +439,7 @@ void KvTrackerImpl::trackShare(const KvEventShare& e, const KvContextProperties&
     PutText(p, "kv_position", e.position);
     PutText(p, "kv_shared_name", e.sharedName);
     if (e.result) (void)p.SetString("kv_result", toString(*e.result));
-    p.SetBool("$is_first_time", true);
-    Record(KvEventType::Share, p, context);
-    RaisePending(1);
-    requestFlush(false);
+    Complete(KvEventType::Share, p, context, true, Upload::LaterCounted);
 }
 
 void KvTrackerImpl::trackTask(const KvEventTask& e, const KvContextProperties& context) {
@@ -454,9 +450,7 @@ void KvTrackerImpl::trackTask(const KvEventTask& e, const KvContextProperties& c
     PutText(p, "kv_reason", e.reason);
     PutNumber(p, "kv_task_elapsed", e.elapsed);
     PutOutcome(p, "kv_task_result", e.result);
-    p.SetBool("$is_first_time", true);
-    Record(KvEventType::Task, p, context);
-    requestFlush(false);
+    Complete(KvEventType::Task, p, context, true, Upload::Later);
 }
 
 void KvTrackerImpl::trackFile(const KvEventFile& e, const KvContextProperties& context) {
@@ -474,10 +468,7 @@ void KvTrackerImpl::trackFile(const KvEventFile& e, const KvContextProperties& c
     PutInt(p, "kv_height", e.height);
     PutInt(p, "kv_depth", e.depth);
     PutOutcome(p, "kv_result", e.result);
-    p.SetBool("$is_first_time", true);
-    Record(KvEventType::File, p, context);
-    RaisePending(1);
-    requestFlush(false);
+    Complete(KvEventType::File, p, context, true, Upload::LaterCounted);
 }
 
 void KvTrackerImpl::trackOrder(const KvEventOrder& e, const KvContextProperties& context) {
@@ -499,10 +490,7 @@ void KvTrackerImpl::trackOrder(const KvEventOrder& e, const KvContextProperties&
     PutInt(p, "kv_campaign_code", e.campaignCode);
     PutPositive(p, "kv_cur_original_amount", e.curOriginalAmount);
     PutPositive(p, "kv_cur_paid_amount", e.curPaidAmount);
-    p.SetBool("$is_first_time", true);
-    Record(KvEventType::Order, p, context);
-    RaisePending(1);
-    requestFlush(false);
+    Complete(KvEventType::Order, p, context, true, Upload::LaterCounted);
 }
 
 void KvTrackerImpl::trackPayment(const KvEventPayment& e, const KvContextProperties& context) {
@@ -557,8 +545,7 @@ void KvTrackerImpl::trackPayment(const KvEventPayment& e, const KvContextPropert
 void KvTrackerImpl::trackUninstall(const std::string& reason, const KvContextProperties& context) {
     PropertiesNode p;
     PutText(p, "kv_uninstall_reason", reason);
-    Record(KvEventType::Uninstall, p, context);
-    requestFlush(true);
+    Complete(KvEventType::Uninstall, p, context, false, Upload::Now);
 }
 
 void KvTrackerImpl::trackCrash(const std::string& reason) {
@@ -582,12 +569,10 @@ void KvTrackerImpl::trackUpdate(const KvEventUpdate& e, const KvContextPropertie
             if (!e.elapsed) KV_THROW(kUnit, "trackUpdate", "invalid elapsed info");
             (void)p.SetString("kv_update_result", toString(*e.result));
             p.SetNumber("kv_elapsed", *e.elapsed);
-            if (e.op == KvUpdateOp::UpgrateEnd) p.SetBool("$is_first_time", true);
             break;
         default: break;  // the starts carry only the operation
     }
-    Record(KvEventType::Update, p, context);
-    requestFlush(true);
+    Complete(KvEventType::Update, p, context, e.op == KvUpdateOp::UpgrateEnd, Upload::Now);
 }
 
 void KvTrackerImpl::trackAppOpenNotification(const KvAppOpenNotification* n, const KvContextProperties& context) {
@@ -604,8 +589,7 @@ void KvTrackerImpl::trackAppOpenNotification(const KvAppOpenNotification* n, con
     PutText(p, "$sf_plan_strategy_id", n->planStrategyId);
     PutText(p, "$sf_plan_type", n->planType);
     PutText(p, "$sf_strategy_unit_id", n->strategyUnitId);
-    Record(KvEventType::AppOpenNotification, p, context);
-    requestFlush(false);
+    Complete(KvEventType::AppOpenNotification, p, context, false, Upload::Later);
 }
 
 void KvTrackerImpl::setLocale(const std::string& locale) {

@@ -94,6 +94,12 @@ public:
 
 private:
     void Record(KvEventType kind, event_sdk::PropertiesNode& properties, const KvContextProperties& context);
+    // What every event of a plain kind does after its checks and own keys: "$is_first_time" when
+    // the kind carries it, the context, the record, then the flush request (later kinds that count
+    // themselves raise the pending counter first).
+    enum class Upload { Now, Later, LaterCounted };
+    void Complete(KvEventType kind, event_sdk::PropertiesNode& properties, const KvContextProperties& context,
+                  bool firstTime, Upload upload);
     void RaisePending(int count) { flush_->pendingFlushes.fetch_add(count); }
     void SaveIdentityNow();
     void MergeLocale();
