@@ -4,11 +4,13 @@
 #include <zlib.h>
 
 #include <regex>
+#include <thread>
 
 #include "platform/text.h"
 #include "statistics/event_sdk.h"
 #include "statistics/event_sdk_transport.h"
 #include "support/package_servers.h"
+#include "support/stats_records.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -236,6 +238,25 @@ TEST_F(EventSdk, StagingFileCarriesRecordsToTheNextRun) {
     ASSERT_NE(offline, std::string::npos);
     ASSERT_NE(online, std::string::npos);
     EXPECT_LT(offline, online) << "staged records go first";
+}
+
+TEST_F(EventSdk, RefusedBatchGoesBackOnlyAsFarAsThereIsRoom) {
+    ASSERT_TRUE(event_sdk::Init(staging_, Url(), "DEVICE0123", false));
+    Track(1024, "Old");
+    testing_support::StatsAnswer(token_, 503, 0.5);
+    std::thread upload([] { EXPECT_FALSE(event_sdk::flushQueue()); });
+    // While the first batch of 30 is out, 16 more arrive: 1010 are queued behind it.
+    for (int i = 0; i < 100 && event_sdk::QueuedRecords() != 994; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(event_sdk::QueuedRecords(), 994u);
+    Track(16, "New");
+    upload.join();
+    EXPECT_EQ(event_sdk::QueuedRecords(), 1024u) << "only the batch's last 14 went back";
+    testing_support::StatsAnswer(token_, 200);
+    EXPECT_TRUE(event_sdk::flushQueue());
+    const std::string received = Received();
+    EXPECT_THAT(received, testing::Not(HasSubstr("\"event\": \"Old15\"")));
+    EXPECT_THAT(received, HasSubstr("\"event\": \"Old16\""));
+    EXPECT_THAT(received, HasSubstr("\"event\": \"New15\""));
 }
 
 }  // namespace
