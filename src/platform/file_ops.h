@@ -18,6 +18,8 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 // Binary streams. OpenForAppend creates the file when missing and reads from its start.
 UniqueFile OpenForAppend(const std::wstring& path);
 UniqueFile OpenForRead(const std::wstring& path);
+// Creates the file, or empties it when it exists.
+UniqueFile OpenForWrite(const std::wstring& path);
 
 // Size in bytes of a regular file, or nothing when it does not exist or cannot be read.
 std::optional<std::int64_t> FileSize(const std::wstring& path);

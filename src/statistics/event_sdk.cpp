@@ -1,17 +1,16 @@
 #include "statistics/event_sdk.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <deque>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 
 #include "platform/debug_output.h"
+#include "platform/file_ops.h"
 #include "platform/text.h"
 #include "statistics/event_sdk_transport.h"
 
@@ -32,9 +31,26 @@ std::int64_t NewTrackId() {
     return std::strtoll(digits, nullptr, 10);
 }
 
-std::filesystem::path FsPath(const std::string& utf8) {
-    // Paths travel as UTF-8 here; the wide form reaches every path on Windows.
-    return std::filesystem::path(platform::Utf8ToWide(utf8));
+// Paths travel as UTF-8 here; the wide form reaches every path on Windows.
+std::wstring FsPath(const std::string& utf8) { return platform::Utf8ToWide(utf8); }
+
+// Calls `line` with each line of `file` (without its line end).
+template <class LineHandler>
+void ForEachLine(std::FILE* file, LineHandler&& line) {
+    std::string current;
+    char buffer[8192];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (buffer[i] != '\n') {
+                current += buffer[i];
+                continue;
+            }
+            line(current);
+            current.clear();
+        }
+    }
+    if (!current.empty()) line(current);
 }
 
 class RecordQueue {
@@ -72,9 +88,12 @@ public:
         closed_ = true;
         LoadOnce();
         std::lock_guard<std::mutex> lock(queueLock_);
-        std::ofstream out(FsPath(stagingPath_), std::ios::binary | std::ios::trunc);
-        for (const std::string& record : records_) out << record << '\n';
-        // A staging file that cannot be written loses nothing that a crash would not.
+        const platform::UniqueFile out = platform::OpenForWrite(FsPath(stagingPath_));
+        if (!out) return;  // a staging file that cannot be written loses nothing a crash would not
+        for (const std::string& record : records_) {
+            (void)std::fwrite(record.data(), 1, record.size(), out.get());
+            (void)std::fputc('\n', out.get());
+        }
     }
 
 private:
@@ -85,17 +104,15 @@ private:
         const std::size_t room = kQueueCapacity - std::min(kQueueCapacity, records_.size());
         if (room == 0) return;
         std::deque<std::string> kept;
-        {
-            std::ifstream in(FsPath(stagingPath_), std::ios::binary);
-            std::string line;
-            while (std::getline(in, line)) {
+        if (const platform::UniqueFile in = platform::OpenForRead(FsPath(stagingPath_))) {
+            ForEachLine(in.get(), [&](std::string& line) {
                 if (!line.empty() && line.back() == '\r') line.pop_back();
-                if (line.size() >= 2 && line.front() == '{' && line.back() == '}') kept.push_back(line);
+                if (line.size() >= 2 && line.front() == '{' && line.back() == '}') kept.push_back(std::move(line));
                 if (kept.size() > room) kept.pop_front();
-            }
+            });
         }
         records_.insert(records_.begin(), kept.begin(), kept.end());
-        std::ofstream truncate(FsPath(stagingPath_), std::ios::binary | std::ios::trunc);
+        (void)platform::OpenForWrite(FsPath(stagingPath_));  // emptied: its records are queued now
     }
 
     // Puts a batch back at the front, as far as there is room (its newest records first).
@@ -128,12 +145,12 @@ private:
                 accepted = response.status == 200;
                 if (!accepted) {
                     platform::DebugOutput(L"[stats] Analytics SDK send failed");
-                    std::cerr << "Analytics SDK send failed: " << response.body << std::endl;
+                    Complain("Analytics SDK send failed: " + response.body);
                 }
                 SetLastSendOk(accepted);
             }
         } catch (const std::exception& e) {
-            std::cerr << "Exception when flush failed: (" << e.what() << ") " << std::endl;
+            Complain(std::string("Exception when flush failed: (") + e.what() + ") ");
         } catch (...) {
             // Nothing to say about an unknown exception; the batch goes back below.
         }
@@ -200,11 +217,11 @@ bool AddRecord(const std::string& type, const std::string& event, const Properti
     for (const auto& [key, value] : given.Values()) {
         if (!CheckVariableName(key, "Property Key")) return false;
         if (key == "$time" && !std::holds_alternative<Time>(value.value)) {
-            std::cerr << "The property '$time' should be DateTime type." << std::endl;
+            Complain("The property '$time' should be DateTime type.");
             return false;
         }
         if (key == "$project" && !std::holds_alternative<std::string>(value.value)) {
-            std::cerr << "The property '$project' should be String type." << std::endl;
+            Complain("The property '$project' should be String type.");
             return false;
         }
     }

@@ -3,9 +3,10 @@
 #include <curl/curl.h>
 #include <zlib.h>
 
-#include <iostream>
 #include <memory>
 #include <stdexcept>
+
+#include "statistics/event_sdk_values.h"
 
 namespace event_sdk {
 namespace {
@@ -20,7 +21,7 @@ size_t AppendBody(char* data, size_t size, size_t count, void* body) {
 std::optional<std::string> Gzip(std::string_view data) {
     z_stream stream{};
     if (deflateInit2(&stream, 9, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-        std::cerr << "deflateInit2 failed while compressing." << std::endl;
+        Complain("deflateInit2 failed while compressing.");
         return std::nullopt;
     }
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
@@ -33,8 +34,7 @@ std::optional<std::string> Gzip(std::string_view data) {
         stream.avail_out = sizeof(chunk);
         result = deflate(&stream, Z_FINISH);
         if (result == Z_STREAM_ERROR) {
-            std::cerr << "Exception during zlib compression: (" << result << ") " << (stream.msg ? stream.msg : "")
-                      << std::endl;
+            Complain("Exception during zlib compression: (" + std::to_string(result) + ") " + (stream.msg ? stream.msg : ""));
             deflateEnd(&stream);
             return std::nullopt;
         }

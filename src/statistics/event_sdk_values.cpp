@@ -1,8 +1,8 @@
 #include "statistics/event_sdk_values.h"
 
 #include <cstdio>
-#include <iostream>
 
+#include "platform/console.h"
 #include "platform/system_info.h"
 
 namespace event_sdk {
@@ -34,6 +34,10 @@ std::string LocalTimeText(const Time& t) {
     return buffer;
 }
 
+void Complain(const std::string& message) {
+    (void)platform::WriteStderr(message + "\n");  // nobody may be reading: the message is only a hint
+}
+
 bool IsValidText(std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
@@ -63,22 +67,22 @@ bool IsValidText(std::string_view text) {
 
 bool CheckVariableName(std::string_view value, const char* name) {
     if (value.empty() || value.size() > kMaxName) {
-        std::cerr << "The " << name << " is empty or too long, max length is " << kMaxName << std::endl;
+        Complain(std::string("The ") + name + " is empty or too long, max length is " + std::to_string(kMaxName));
         return false;
     }
     bool valid = NameStart(static_cast<unsigned char>(value[0]));
     for (std::size_t i = 1; i < value.size() && valid; ++i) valid = NameByte(static_cast<unsigned char>(value[i]));
-    if (!valid) std::cerr << "The " << name << " need to be a valid variable name." << std::endl;
+    if (!valid) Complain(std::string("The ") + name + " need to be a valid variable name.");
     return valid;
 }
 
 bool CheckId(std::string_view value, const char* name) {
     if (value.empty()) {
-        std::cerr << "The " << name << " is empty." << std::endl;
+        Complain(std::string("The ") + name + " is empty.");
         return false;
     }
     if (value.size() > kMaxId) {
-        std::cerr << "The " << name << " is too long, max length is " << kMaxId << "." << std::endl;
+        Complain(std::string("The ") + name + " is too long, max length is " + std::to_string(kMaxId) + ".");
         return false;
     }
     return true;
@@ -86,11 +90,11 @@ bool CheckId(std::string_view value, const char* name) {
 
 bool PropertiesNode::SetString(const std::string& key, const std::string& text) {
     if (text.size() > kMaxText) {
-        std::cerr << "String property '" << key << "' is too long, value: " << text << std::endl;
+        Complain("String property '" + key + "' is too long, value: " + text);
         return false;
     }
     if (!IsValidText(text)) {
-        std::cerr << "String property '" << key << "' is not valid UTF-8 string, value: " << text << std::endl;
+        Complain("String property '" + key + "' is not valid UTF-8 string, value: " + text);
         return false;
     }
     values_[key] = PropertyValue{text};

@@ -51,6 +51,9 @@ private:
     std::map<std::string, PropertyValue> values_;
 };
 
+// One message line on standard error, where the SDK says what it dropped and why.
+void Complain(const std::string& message);
+
 // The checks of names, ids and texts. Each writes its message to standard error on failure.
 bool CheckVariableName(std::string_view value, const char* name);
 bool CheckId(std::string_view value, const char* name);

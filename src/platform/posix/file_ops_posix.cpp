@@ -11,6 +11,7 @@
 namespace platform {
 UniqueFile OpenForAppend(const std::wstring& path) { return UniqueFile(std::fopen(posix::NativePath(path).c_str(), "ab+e")); }
 UniqueFile OpenForRead(const std::wstring& path) { return UniqueFile(std::fopen(posix::NativePath(path).c_str(), "rbe")); }
+UniqueFile OpenForWrite(const std::wstring& path) { return UniqueFile(std::fopen(posix::NativePath(path).c_str(), "wbe")); }
 
 std::optional<std::int64_t> FileSize(const std::wstring& path) {
     struct stat st;

@@ -6,6 +6,7 @@ namespace platform {
 
 UniqueFile OpenForAppend(const std::wstring& path) { return UniqueFile(_wfopen(path.c_str(), L"ab+")); }
 UniqueFile OpenForRead(const std::wstring& path) { return UniqueFile(_wfopen(path.c_str(), L"rb")); }
+UniqueFile OpenForWrite(const std::wstring& path) { return UniqueFile(_wfopen(path.c_str(), L"wb")); }
 
 std::optional<std::int64_t> FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
