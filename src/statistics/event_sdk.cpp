@@ -1,8 +1,8 @@
 #include "statistics/event_sdk.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <memory>
@@ -16,11 +16,6 @@
 
 namespace event_sdk {
 namespace {
-
-std::int64_t NowMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 std::int64_t NewTrackId() {
     const int r1 = (std::rand() % 99 + 100) % 100;
@@ -41,14 +36,15 @@ void ForEachLine(std::FILE* file, LineHandler&& line) {
     char buffer[8192];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
-        for (std::size_t i = 0; i < n; ++i) {
-            if (buffer[i] != '\n') {
-                current += buffer[i];
-                continue;
-            }
+        const char* piece = buffer;
+        const char* const end = buffer + n;
+        while (const char* lf = static_cast<const char*>(std::memchr(piece, '\n', static_cast<std::size_t>(end - piece)))) {
+            current.append(piece, lf);
             line(current);
             current.clear();
+            piece = lf + 1;
         }
+        current.append(piece, end);
     }
     if (!current.empty()) line(current);
 }

@@ -1,5 +1,6 @@
 #include "statistics/event_sdk_values.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "platform/console.h"
@@ -25,6 +26,11 @@ std::string NumberText(double number) {
 }
 
 }  // namespace
+
+std::int64_t NowMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
 
 std::string LocalTimeText(const Time& t) {
     const platform::LocalTime l = platform::ToLocalTime(t.seconds, t.milliseconds);

@@ -18,6 +18,9 @@ struct Time {
     int milliseconds = 0;
 };
 
+// The system clock in milliseconds since 1970.
+std::int64_t NowMilliseconds();
+
 // "yyyy-mm-dd hh:mm:ss.mmm" in local time.
 std::string LocalTimeText(const Time& time);
 

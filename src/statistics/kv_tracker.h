@@ -9,12 +9,11 @@
 
 namespace tracking::korvel {
 
-// The tracker's local log of event lines.
+// The tracker's local log file. The installer only creates it (a tracker without one was not set
+// up); nothing is written to it.
 class TrackLogger {
 public:
     virtual ~TrackLogger() = default;
-    virtual void writeLine(const std::string& line) = 0;
-    virtual std::string readAll() = 0;
 };
 
 struct TrackerConfig {

@@ -70,11 +70,6 @@ void StartFlushThread(const std::shared_ptr<FlushState>& state) {
     }
 }
 
-std::int64_t NowMilliseconds() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
 // Optional values go in only when present (texts: when not empty).
 void PutText(PropertiesNode& p, const char* key, const std::string& text) {
     if (!text.empty()) (void)p.SetString(key, text);  // an invalid text is skipped with a message
@@ -141,29 +136,7 @@ std::string DefaultServerUrl() { return std::string(TESSARO_STATS_HOST) + "/even
 
 // ---------------------------------------------------------------- log file
 
-NativeTrackLogger::NativeTrackLogger(const std::string& path)
-    : path_(path), file_(platform::OpenForAppend(platform::Utf8ToWide(path))) {}
-
-void NativeTrackLogger::writeLine(const std::string& line) {
-    std::lock_guard<std::mutex> lock(lock_);
-    if (!file_) return;
-    (void)std::fseek(file_.get(), 0, SEEK_END);
-    (void)std::fwrite(line.data(), 1, line.size(), file_.get());
-    (void)std::fputc('\n', file_.get());
-    (void)std::fflush(file_.get());  // a lost log line is not worth failing an event for
-}
-
-std::string NativeTrackLogger::readAll() {
-    std::lock_guard<std::mutex> lock(lock_);
-    std::string text;
-    if (!file_) return text;
-    (void)std::fflush(file_.get());
-    std::rewind(file_.get());
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file_.get())) > 0) text.append(buffer, n);
-    return text;
-}
+NativeTrackLogger::NativeTrackLogger(const std::string& path) : file_(platform::OpenForAppend(platform::Utf8ToWide(path))) {}
 
 // ---------------------------------------------------------------- set-up and release
 
@@ -326,7 +299,7 @@ void KvTrackerImpl::trackActivity(const KvContextProperties& context) {
     (void)context.applyTo(KvEventType::Activity, p);
     (void)event_sdk::trackFirstLaunch(p);
 
-    const KvTime now = NowMilliseconds();
+    const KvTime now = event_sdk::NowMilliseconds();
     ProfileUserPropertyDateTime("$first_visit_time", now);
     ProfileUserPropertyDateTime("kv_first_visit_date", now);
     ProfileUserPropertyDateTime("kv_last_visit_date", now);
@@ -350,7 +323,7 @@ void KvTrackerImpl::trackLaunch(const KvContextProperties& context) {
         hasUser = !context_.UserId.empty();
     }
     if (hasUser) {
-        const KvTime now = NowMilliseconds();
+        const KvTime now = event_sdk::NowMilliseconds();
         ProfileUserPropertyDateTime("$first_visit_time", now);
         ProfileUserPropertyDateTime("kv_first_visit_date", now);
         ProfileUserPropertyDateTime("kv_last_visit_date", now);
@@ -526,7 +499,7 @@ void KvTrackerImpl::trackPayment(const KvEventPayment& e, const KvContextPropert
     p.SetBool("$is_first_time", true);
     Record(KvEventType::Payment, p, context);
 
-    const KvTime now = NowMilliseconds();
+    const KvTime now = event_sdk::NowMilliseconds();
     ProfileUserPropertyNumber("kv_paid_count", std::int64_t{1});
     ProfileUserPropertyNumber("kv_consumption", e.paidAmount);
     ProfileUserPropertyDateTime("kv_first_paid_date", now);

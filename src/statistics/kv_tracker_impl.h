@@ -20,12 +20,8 @@ namespace tracking::korvel {
 class NativeTrackLogger : public TrackLogger {
 public:
     explicit NativeTrackLogger(const std::string& path);
-    void writeLine(const std::string& line) override;
-    std::string readAll() override;
 
 private:
-    std::mutex lock_;
-    std::string path_;
     platform::UniqueFile file_;
 };
 
